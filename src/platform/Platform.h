@@ -13,10 +13,10 @@
 inline constexpr const char* kProductName = "TOLMI Q318 Driver";
 
 // Folders; each ends with '/'.
-std::string ProgramFolder();          // folder of the executable
-std::string LocalAppDataFolder();     // $XDG_DATA_HOME or ~/.local/share, + product name
-std::string ConfigFolder();           // $XDG_CONFIG_HOME or ~/.config, + product name
-std::string RuntimeFolder();          // $XDG_RUNTIME_DIR/tolmi-q318 or /tmp/tolmi-q318-<uid>
+std::string ProgramFolder();       // folder of the executable
+std::string LocalAppDataFolder();  // $XDG_DATA_HOME or ~/.local/share, + product name
+std::string ConfigFolder();        // $XDG_CONFIG_HOME or ~/.config, + product name
+std::string RuntimeFolder();       // $XDG_RUNTIME_DIR/tolmi-q318 or /tmp/tolmi-q318-<uid>
 bool MakeFolders(const std::string& path);
 
 // Debug output: silent unless TOLMI_DEBUG=1 (then stderr); tests may capture it.
@@ -60,14 +60,21 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// Settings store standing in for the per-user registry key of the product.
+// Settings store standing in for the per-user registry key of the product: an INI file.
+// Section and key names match without regard to case; a write replaces the value in
+// place or appends it, leaves every other line as it was and replaces the file whole
+// (a crash never leaves half a file). The one-key forms use kDefaultSection.
 class CSettingsStore {
 public:
+    static constexpr std::string_view kDefaultSection = "General";
     explicit CSettingsStore(std::string file = ConfigFolder() + "settings.ini");
     // Empty when missing or unreadable.
     std::string ReadValue(std::string_view key) const;
-    // False when the file cannot be written; nothing else changes then.
+    std::string ReadValue(std::string_view section, std::string_view key) const;
+    // False when the file cannot be written, or a name or the value holds a line break
+    // (or the key a '='); nothing changes then. Creates the file's folder when missing.
     bool WriteValue(std::string_view key, std::string_view value);
+    bool WriteValue(std::string_view section, std::string_view key, std::string_view value);
 
 private:
     std::string m_file;

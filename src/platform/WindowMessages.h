@@ -3,6 +3,7 @@
 // semantics the program relies on. Windows are addressed by an opaque handle so that
 // a message to a window that is gone is dropped, never delivered to freed memory.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,8 +66,24 @@ LRESULT SendMessage(WindowHandle window, std::uint32_t msg, WPARAM wParam, LPARA
 void PostQuitMessage(int exitCode);
 
 // Name -> number, from 0xC000 up; equal names (case-insensitive) give equal numbers.
+// 0 for an empty name or when the table is full.
 std::uint32_t RegisterWindowMessage(std::string_view name);
 std::optional<std::string> RegisteredMessageName(std::uint32_t msg);
+// The number of a name registered earlier in this process; never registers it.
+std::optional<std::uint32_t> LookupRegisteredMessage(std::string_view name);
+
+// Window timers: each tick delivers Msg::Timer with wParam = id to the window. A timer
+// repeats until killed; setting an existing id again restarts it with the new interval.
+// Intervals below kMinimumTimerMs run at kMinimumTimerMs. Every timer of a window dies
+// with UnregisterMessageTarget. Callable from any thread; false when the handle is not
+// valid or there is no UI thread.
+inline constexpr int kMinimumTimerMs = 10;
+bool SetWindowTimer(WindowHandle window, std::uint32_t id, int intervalMs);
+void KillWindowTimer(WindowHandle window, std::uint32_t id);
+
+// Runs `call` on the UI thread, queued behind the messages posted before it. False when
+// there is no UI thread to run it.
+bool UiPost(std::function<void()> call);
 
 // True on the thread that runs the UI message loop.
 bool IsUiThread();
