@@ -54,7 +54,7 @@ public:
     // Sets the stop event and waits up to `timeout` for the body to return. On a
     // time-out the thread is detached: its state is shared, so it never touches freed
     // memory, and it ends on its own once its wait returns. Ended when no thread runs;
-    // Failed when called from the thread itself.
+    // Failed (and detached) when called from the thread itself.
     ThreadWaitResult Stop(std::chrono::milliseconds timeout = std::chrono::milliseconds(1000));
 
 private:

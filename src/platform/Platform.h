@@ -80,7 +80,8 @@ private:
     std::string m_file;
 };
 
-// Opens a web address or a file with the desktop's handler. False when nothing handles it.
+// Opens a web address or a file with the desktop's handler; UI thread only. False when
+// nothing handles it or the program has no GUI application object.
 bool ShellOpen(const std::string& urlOrPath);
 // Starts a program detached, without waiting. False when it cannot be started.
 bool StartDetached(const std::string& program, const std::vector<std::string>& args);

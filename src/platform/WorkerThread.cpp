@@ -59,9 +59,10 @@ void CWorkerThread::RequestStop() {
 
 ThreadWaitResult CWorkerThread::Stop(std::chrono::milliseconds timeout) {
     if (!m_thread.joinable()) return ThreadWaitResult::Ended;
-    if (m_thread.get_id() == std::this_thread::get_id()) return ThreadWaitResult::Failed;
     m_shared->stop.Set();
-    if (m_shared->ended.Wait(static_cast<int>(timeout.count()))) {
+    // A thread cannot wait for itself, e.g. when its body destroys its own worker.
+    const bool self = m_thread.get_id() == std::this_thread::get_id();
+    if (!self && m_shared->ended.Wait(static_cast<int>(timeout.count()))) {
         m_thread.join();
         return ThreadWaitResult::Ended;
     }
@@ -69,5 +70,5 @@ ThreadWaitResult CWorkerThread::Stop(std::chrono::milliseconds timeout) {
     // this object fresh state for a later Start().
     m_thread.detach();
     m_shared = std::make_shared<Shared>();
-    return ThreadWaitResult::TimedOut;
+    return self ? ThreadWaitResult::Failed : ThreadWaitResult::TimedOut;
 }
