@@ -15,7 +15,7 @@
 struct TListInfoUI {
     int font = -1;
     unsigned textStyle = TextStyle::VCenter | TextStyle::SingleLine;
-    UIRect textPadding;
+    UIRect textPadding{8, 0, 8, 0};
     UIColor textColor = 0;
     UIColor bkColor = 0;
     UIColor selectedTextColor = 0;
@@ -30,6 +30,24 @@ struct TListInfoUI {
     bool showHtml = false;
     int itemHeight = 0;             // 0 = rows keep their own height
     std::vector<int> columnWidths;  // text elements' columns; empty = one column
+};
+
+// Applies one of the "item..." attributes lists and combos share (itemheight,
+// itemtextcolor, itemselectedbkcolor, ...). False when `name` is not one of them.
+bool SetListInfoAttribute(TListInfoUI& info, std::string_view name, std::string_view value);
+
+// Lets a control tell whether a notification it just sent deleted it: take a token
+// before sending, test it after.
+class CLifeFlag {
+public:
+    CLifeFlag() = default;
+    ~CLifeFlag() { *m_alive = false; }
+    CLifeFlag(const CLifeFlag&) = delete;
+    CLifeFlag& operator=(const CLifeFlag&) = delete;
+    std::shared_ptr<const bool> Token() const { return m_alive; }
+
+private:
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 class IListOwnerUI {
@@ -76,6 +94,7 @@ protected:
     int m_index = -1;
     bool m_selected = false;
     bool m_hot = false;
+    CLifeFlag m_life;
 };
 
 class CListLabelElementUI : public CListElementUI {
@@ -113,6 +132,8 @@ public:
     bool IsHot() const { return m_hot; }
     bool Activate() override;
 
+    void SetVisible(bool visible = true) override;
+    UISize EstimateSize(UISize available) override;  // the list's item height by default
     void DoEvent(TEventUI& event) override;
     void PaintBkColor(CRenderContext& ctx) override;
     void PaintStatusImage(CRenderContext& ctx) override;
@@ -122,10 +143,14 @@ protected:
     int m_index = -1;
     bool m_selected = false;
     bool m_hot = false;
+    CLifeFlag m_life;
 };
 
 // A vertical, scrolling list of IListItemUI rows. Children that are not rows are
-// laid out but cannot be selected.
+// laid out but cannot be selected. A click on a row selects it ("itemselect" from the
+// list) and sends "itemclick" from the row; a right click does the same and then
+// "menu" from the row; a double click sends "itemactivate" from the row. Up, Down,
+// Home, End, Page Up and Page Down move the selection while the list has the focus.
 class CListUI : public CVerticalLayoutUI, public IListOwnerUI {
 public:
     CListUI();
@@ -140,6 +165,7 @@ public:
     int GetCurSel() const override { return m_curSel; }
     bool SelectItem(int index, bool takeFocus = false, bool notify = false) override;
     CPaintManagerUI* GetOwnerManager() const override { return GetManager(); }
+    // Scrolls so that the row is in view (the last row: GetCount() - 1).
     void EnsureVisible(int index);
 
     void SetAttribute(std::string_view name, std::string_view value) override;
@@ -147,6 +173,9 @@ public:
 
 private:
     void Reindex();
+    IListItemUI* ListItemAt(int index) const;
+    // The next visible, enabled row from `from` in `direction` (+1/-1); -1 when none.
+    int NextSelectable(int from, int direction, int count = 1) const;
     TListInfoUI m_listInfo;
     int m_curSel = -1;
 };

@@ -3,6 +3,12 @@
 // Implemented in UIOption.cpp by the control-kinds helper.
 #include "ui/UIButton.h"
 
+// What an option draws beside its text when it has no images of its own: nothing
+// (a pill whose colours show the state), a round radio mark or a square check mark.
+// Auto picks None when status images or a selected background colour are given,
+// Radio for an option in a group and Check otherwise.
+enum class OptionIndicator { Auto, None, Radio, Check };
+
 class COptionUI : public CButtonUI {
 public:
     COptionUI();
@@ -32,16 +38,23 @@ public:
     void SetSelectedTextColor(UIColor color);
     UIColor GetSelectedBorderColor() const { return m_selectedBorderColor; }
     void SetSelectedBorderColor(UIColor color);
+    OptionIndicator GetIndicator() const { return m_indicator; }
+    void SetIndicator(OptionIndicator indicator);
 
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void PaintBkColor(CRenderContext& ctx) override;
     void PaintStatusImage(CRenderContext& ctx) override;
     void PaintForeImage(CRenderContext& ctx) override;
+    void PaintText(CRenderContext& ctx) override;
     void PaintBorder(CRenderContext& ctx) override;
+    UISize EstimateSize(UISize available) override;
 
 protected:
     UIColor CurrentTextColor() const override;
+    // The indicator actually drawn (Auto resolved).
+    OptionIndicator EffectiveIndicator() const;
+    virtual bool DefaultsToCheck() const { return m_group.empty(); }
 
     std::string m_group;
     bool m_selected = false;
@@ -52,6 +65,13 @@ protected:
     UIColor m_selectedBkColor = 0;
     UIColor m_selectedTextColor = 0;
     UIColor m_selectedBorderColor = 0;
+    OptionIndicator m_indicator = OptionIndicator::Auto;
+
+private:
+    void DeselectOthersInGroup();
+    // True when nothing in the layout styles the option and it draws the default pill.
+    bool IsBarePill() const;
+    void PaintIndicator(CRenderContext& ctx, OptionIndicator indicator);
 };
 
 class CCheckBoxUI : public COptionUI {
@@ -59,4 +79,7 @@ public:
     std::string_view GetClass() const override;
     bool GetCheck() const { return IsSelected(); }
     void SetCheck(bool check, bool notify = false) { Selected(check, notify); }
+
+protected:
+    bool DefaultsToCheck() const override { return true; }
 };

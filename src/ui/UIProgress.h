@@ -19,11 +19,17 @@ public:
     void SetForeColor(UIColor color);  // fill colour when there is no fore image
 
     void SetAttribute(std::string_view name, std::string_view value) override;
+    void PaintBkColor(CRenderContext& ctx) override;      // a plain track without colours
     void PaintStatusImage(CRenderContext& ctx) override;  // the filled part
+    void PaintForeImage(CRenderContext& ctx) override;    // the fore image is the fill
 
 protected:
     // The filled part of `rc` for the current value.
     UIRect FilledRect(const UIRect& rc) const;
+    // `value` limited to [min, max] (min when the range is empty).
+    int ClampValue(int value) const;
+    // Corner ellipse for drawn bars: the layout's "borderround", else rounded ends.
+    UISize BarRound(const UIRect& rc) const;
 
     bool m_horizontal = true;
     int m_min = 0;

@@ -31,9 +31,23 @@ public:
     void PaintStatusImage(CRenderContext& ctx) override;
 
 private:
+    // The value under `point`, allowing for where the thumb was grabbed.
     int ValueAt(UIPoint point) const;
+    // The thin line the thumb runs along (window pixels).
+    UIRect TrackRect() const;
+    // Length the thumb centre can travel, and where that travel starts.
+    int TravelLength() const;
+    int TravelStart() const;
+    // Sets the value from user input; sends `notification` when it changed.
+    void MoveTo(int value, const char* notification);
+    void BeginDrag(UIPoint point);
+    void EndDrag(UIPoint point);
+    bool HandleKey(int key);
+    void PaintThumb(CRenderContext& ctx);
 
     int m_step = 1;
+    int m_grabOffset = 0;  // pointer minus thumb centre along the track while dragging
+    int m_dragStartValue = 0;
     UISize m_thumbSize{14, 14};
     unsigned m_buttonState = 0;
     std::string m_thumbImage;
