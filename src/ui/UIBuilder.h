@@ -68,9 +68,10 @@ public:
     // The last problem found (empty when the last build was clean).
     const std::string& GetLastError() const { return m_lastError; }
 
+    struct Context;  // inside the library
+
 private:
-    struct Context;
-    std::unique_ptr<CControlUI> BuildDocument(std::string_view layout, Context& ctx,
-                                              CContainerUI* into);
+    friend class CLayoutParser;
+    std::unique_ptr<CControlUI> BuildFrom(std::string_view layout, Context& ctx);
     std::string m_lastError;
 };

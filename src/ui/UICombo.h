@@ -3,7 +3,9 @@
 // Items are CListLabelElementUI (hidden items keep their index).
 // Implemented in UICombo.cpp by the control-kinds helper.
 // Notifications: "itemselect" (user choice, or SelectItem with notify; wParam = new
-// index, lParam = old index).
+// index, lParam = old index). Choosing the item already selected sends nothing.
+// Without images the combo draws a raised box with a down arrow; the drop list is a
+// panel with the items' look taken from the "item..." attributes.
 #include <memory>
 
 #include "ui/UIList.h"
@@ -55,6 +57,12 @@ protected:
     int LayoutChildren(const UIRect& inner) override;  // items live in the drop list
 
 private:
+    IListItemUI* ListItemAt(int index) const;
+    // The next visible, enabled item from `from` in `direction` (+1/-1); -1 when none.
+    int NextSelectable(int from, int direction) const;
+    void Reindex();
+    void SetHot(bool hot);
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     TListInfoUI m_listInfo;

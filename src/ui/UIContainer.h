@@ -78,8 +78,6 @@ protected:
     virtual int LayoutChildren(const UIRect& inner);
     // Places a floating child from its "pos".
     void PlaceFloat(CControlUI* child, const UIRect& inner);
-    // Applies min/max (scaled) to one dimension of a child.
-    static int ClampWidth(const CControlUI* child, int cx, int scaledMin, int scaledMax);
     void UpdateScrollBar();
 
     std::vector<std::unique_ptr<CControlUI>> m_items;

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,11 +22,16 @@ struct CRenderContext::Backend {
     QPainter& painter;
 };
 
+// Loaded images are kept until the DPI assets are reset.
+void ClearImageCache();
+
 class CControlWidget : public QWidget {
     Q_OBJECT
 public:
     explicit CControlWidget(CControlUI& control);
-    CControlUI& Control() const { return m_control; }
+    // Null once the control is gone (the widget may outlive it briefly, see below).
+    CControlUI* Control() const { return m_control; }
+    void DetachControl() { m_control = nullptr; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,8 +51,22 @@ private:
     void Deliver(TEventUI& event);
     TEventUI MakeMouseEvent(UIEventType type, const QPointF& local) const;
 
-    CControlUI& m_control;
+    CControlUI* m_control;
 };
+
+// Controls may be deleted by the handler of an input event on their own widget (or a
+// child's). While any input event is being handled, the widgets of deleted controls
+// are hidden and deleted once control returns to the event loop.
+class CDispatchGuard {
+public:
+    CDispatchGuard();
+    ~CDispatchGuard();
+    CDispatchGuard(const CDispatchGuard&) = delete;
+    CDispatchGuard& operator=(const CDispatchGuard&) = delete;
+};
+bool IsDispatchingInput();
+// Deletes a control's widget now, or later while input is being dispatched.
+void DisposeWidget(std::unique_ptr<CControlWidget> widget);
 
 // Conversions.
 QString ToQString(std::string_view text);

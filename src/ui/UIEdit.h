@@ -2,6 +2,8 @@
 // CEditUI (one line) and CRichEditUI (several lines), hosting native text editing.
 // Implemented in UIEdit.cpp by the control-kinds helper.
 // Notifications: "setfocus", "killfocus", "textchanged" (user edits only), "return".
+// Without a background colour or image an edit draws a raised box with a border that
+// turns to the accent colour while it has the focus.
 #include <memory>
 
 #include "ui/UILabel.h"
@@ -20,7 +22,8 @@ public:
     bool IsReadOnly() const;
     void SetPasswordMode(bool password);
     bool IsPasswordMode() const;
-    // Digits only; with a range, typed values outside it are refused.
+    // Digits only; with a range, typed values above it are refused, and a value below
+    // it is raised to the minimum when the field loses the focus.
     void SetNumberOnly(bool numberOnly);
     bool IsNumberOnly() const;
     void SetNumberRange(int minValue, int maxValue);
@@ -36,7 +39,9 @@ public:
     void SetPos(const UIRect& rc, bool needInvalidate = true) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void ReloadText() override;
+    void PaintBkColor(CRenderContext& ctx) override;
     void PaintText(CRenderContext& ctx) override;  // the native field draws the text
+    void PaintBorder(CRenderContext& ctx) override;
 
 private:
     struct Impl;
@@ -63,7 +68,9 @@ public:
     void SetPos(const UIRect& rc, bool needInvalidate = true) override;
     void SetAttribute(std::string_view name, std::string_view value) override;
     void ReloadText() override;
+    void PaintBkColor(CRenderContext& ctx) override;
     void PaintText(CRenderContext& ctx) override;
+    void PaintBorder(CRenderContext& ctx) override;
 
 private:
     struct Impl;

@@ -39,6 +39,7 @@ public:
     void Init(CWindowHost* host);
     CWindowHost* GetHost() const { return m_host; }
     WindowHandle GetPaintWindow() const;
+    void SetPaintWindow(WindowHandle window);
 
     // The tree. AttachDialog replaces the root (the old tree is deleted), joins every
     // control to this manager and lays it out.
@@ -60,6 +61,8 @@ public:
     UISize GetClientSize() const;  // window pixels
     // True when a button press at `point` (client coordinates) may drag the window.
     bool IsInCaption(UIPoint point) const;
+    // A left button press that no control used: drags the window in the caption.
+    void HandleUnclaimedButtonDown(UIPoint point);
 
     // Lookup. Names compare exactly; classes as CControlUI::IsClass. Null when absent.
     CControlUI* FindControl(std::string_view name) const;
@@ -143,8 +146,10 @@ public:
     // Called by CControlUI when it is deleted or leaves the tree.
     void ReapObjects(CControlUI* control);
 
+    struct Impl;  // inside the library
+
 private:
-    struct Impl;
+    void FlushAsyncNotifications();
     std::unique_ptr<Impl> m_impl;
     CWindowHost* m_host = nullptr;
 };

@@ -2,9 +2,10 @@
 // CRenderContext: what a control's DoPaint() draws with. Implemented in UIRender.cpp
 // (shapes, text, markup) and UIImage.cpp (image descriptions and the image cache).
 //
-// Coordinates are window client coordinates (as CControlUI::GetPos()); lengths given
-// in attribute units are scaled with Scale(). Colours are 0xAARRGGBB; a colour whose
-// alpha byte is 0 is treated as opaque (0xRRGGBB written without alpha).
+// Coordinates are window client coordinates (as CControlUI::GetPos()). Pen sizes,
+// corner sizes and image "dest"/"corner" values are logical pixels, scaled here.
+// Colours are 0xAARRGGBB: a fill or pen with alpha 0 draws nothing; a text colour 0
+// means the default text colour, and other text colours with alpha 0 are opaque.
 //
 // Image descriptions: a plain file name, or attributes
 //   file='name.png' source='x1,y1,x2,y2' corner='l,t,r,b' dest='l,t,r,b' fade='0..255'
@@ -37,7 +38,7 @@ public:
     UIRect Scale(const UIRect& rc) const;
     UISize Scale(UISize size) const;
 
-    // Shapes; `round` is the corner ellipse (width, height), logical pixels.
+    // Shapes; `round` is the corner ellipse (width, height): radii are half of it.
     void FillRect(const UIRect& rc, UIColor color);
     void FillRoundRect(const UIRect& rc, UISize round, UIColor color);
     void DrawRect(const UIRect& rc, int size, UIColor color);
@@ -72,6 +73,7 @@ public:
 private:
     Backend& m_backend;
     const CPaintManagerUI* m_manager;
+    double m_baseOpacity = 1.0;
 };
 
 // Size of an image file (skin-relative or absolute) in pixels; 0,0 when unreadable.

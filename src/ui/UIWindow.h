@@ -150,7 +150,9 @@ private:
     void OnHostShown();
     void OnHostCloseRequest();
     bool OnHostKey(int key);
-    void DestroyWindow();
+    void BuildLayout();
+    void SetOwnerAsTransientParent();
+    void DestroyWindow(int result);
     void SendWindowInit();
 
     struct Impl;
