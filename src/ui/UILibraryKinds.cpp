@@ -6,6 +6,10 @@
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UILabel.h"
+#include "ui/UIList.h"
+#include "ui/UIOption.h"
+#include "ui/UIProgress.h"
+#include "ui/UISlider.h"
 
 namespace {
 
@@ -28,6 +32,14 @@ constexpr LibraryKind kKinds[] = {
     {"Label", &Make<CLabelUI>},
     {"Text", &Make<CTextUI>},
     {"Button", &Make<CButtonUI>},
+    {"Option", &Make<COptionUI>},
+    {"CheckBox", &Make<CCheckBoxUI>},
+    {"Progress", &Make<CProgressUI>},
+    {"Slider", &Make<CSliderUI>},
+    {"List", &Make<CListUI>},
+    {"ListLabelElement", &Make<CListLabelElementUI>},
+    {"ListTextElement", &Make<CListTextElementUI>},
+    {"ListContainerElement", &Make<CListContainerElementUI>},
 };
 
 bool SameTag(std::string_view a, std::string_view b) {
