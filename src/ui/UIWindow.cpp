@@ -177,6 +177,7 @@ bool WindowImplBase::Create(WindowHandle parent, std::string_view title, std::ui
     const UISize minSize = m_paintManager.ScaleSize(m_paintManager.GetMinInfo());
     host->setMinimumSize(minSize.cx, minSize.cy);
     host->setGeometry(x, y, std::max(size.cx, 1), std::max(size.cy, 1));
+    m_paintManager.UpdateLayout();  // a hidden window gets no resize event yet
     SetOwnerAsTransientParent();
     InitWindow();
     if (style & UIStyle::Visible) ShowWindow(true, !(exStyle & UIStyle::ExNoActivate));

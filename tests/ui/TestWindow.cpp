@@ -73,6 +73,22 @@ TEST_F(WindowTest, ClicksReachNotifyAndTheVirtualWindowPump) {
     EXPECT_EQ(w.m_notes.back().wParam, 7u);
 }
 
+TEST_F(WindowTest, ClickHandlerMayDeleteTheClickedControl) {
+    struct CDeleting : CTestWindow {
+        using CTestWindow::CTestWindow;
+        void Notify(TNotifyUI& msg) override {
+            CTestWindow::Notify(msg);
+            if (msg.type == "click" && msg.sender->GetName() == "outside")
+                dynamic_cast<CContainerUI*>(msg.sender->GetParent())->Remove(msg.sender);
+        }
+    } w(kLayout);
+    Open(w);
+    Click(w.GetPaintManager().FindControl("outside"));
+    EXPECT_EQ(w.GetPaintManager().FindControl("outside"), nullptr);
+    RunFor(20);  // the widget goes once the event is over
+    EXPECT_EQ(w.Count("click", "outside"), 1);
+}
+
 TEST_F(WindowTest, AsyncNotificationOfADeletedControlIsDropped) {
     CTestWindow w(kLayout);
     Open(w);
