@@ -4,7 +4,10 @@
 
 #include "ui/UIBuilder.h"
 #include "ui/UIButton.h"
+#include "ui/UIColorPalette.h"
+#include "ui/UICombo.h"
 #include "ui/UIContainer.h"
+#include "ui/UIEdit.h"
 #include "ui/UILabel.h"
 #include "ui/UIList.h"
 #include "ui/UIOption.h"
@@ -40,6 +43,10 @@ constexpr LibraryKind kKinds[] = {
     {"ListLabelElement", &Make<CListLabelElementUI>},
     {"ListTextElement", &Make<CListTextElementUI>},
     {"ListContainerElement", &Make<CListContainerElementUI>},
+    {"Edit", &Make<CEditUI>},
+    {"RichEdit", &Make<CRichEditUI>},
+    {"Combo", &Make<CComboUI>},
+    {"ColorPalette", &Make<CColorPaletteUI>},
 };
 
 bool SameTag(std::string_view a, std::string_view b) {
