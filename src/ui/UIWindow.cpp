@@ -7,7 +7,6 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <map>
 
@@ -57,7 +56,6 @@ struct WindowImplBase::Impl {
     WindowHandle handle = kNoWindow;
     WindowHandle owner = kNoWindow;
     std::shared_ptr<ModalState> modal;
-    bool windowInitSent = false;
     bool destroyed = false;
 };
 
@@ -255,13 +253,6 @@ void WindowImplBase::DestroyWindow(int result) {
 }
 
 void WindowImplBase::OnHostShown() {
-    if (m_impl->windowInitSent) return;
-    m_impl->windowInitSent = true;
-    // After the show has been processed, as a first paint would be.
-    QTimer::singleShot(0, m_impl->host.data(), [this] { SendWindowInit(); });
-}
-
-void WindowImplBase::SendWindowInit() {
     if (m_impl->destroyed) return;
     if (CControlUI* root = m_paintManager.GetRoot()) m_paintManager.SendNotify(root, "windowinit");
 }

@@ -153,7 +153,6 @@ private:
     void BuildLayout();
     void SetOwnerAsTransientParent();
     void DestroyWindow(int result);
-    void SendWindowInit();
 
     struct Impl;
     std::unique_ptr<Impl> m_impl;

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPalette>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
 
@@ -38,15 +39,21 @@ void CWindowHost::ScaleSize(double factor) {
     move(before.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
+// A host whose window object is gone may still get events until it is deleted; its
+// manager is gone too then.
 void CWindowHost::resizeEvent(QResizeEvent*) {
+    if (!m_window) return;
     m_manager.UpdateLayout();
-    if (m_window && m_manager.GetRoot()) m_manager.SendNotify(m_manager.GetRoot(), "windowsize");
+    if (m_manager.GetRoot()) m_manager.SendNotify(m_manager.GetRoot(), "windowsize");
 }
 
+// After the show has been processed, as a first paint would be.
 void CWindowHost::showEvent(QShowEvent*) {
     if (m_shownOnce || !m_window) return;
     m_shownOnce = true;
-    m_window->OnHostShown();
+    QTimer::singleShot(0, this, [this] {
+        if (m_window) m_window->OnHostShown();
+    });
 }
 
 // The window manager's close button or shortcut: the window decides (system close).
