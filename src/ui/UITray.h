@@ -4,7 +4,8 @@
 //
 // Clicks post kTrayMessage to the owner window with wParam 0 and lParam
 // kTrayLeftButtonUp or kTrayRightButtonUp. Where the desktop has no notification
-// area (offscreen tests), Create() still succeeds and IsAvailable() says false.
+// area (offscreen tests), Create() still succeeds, IsAvailable() says false, the
+// other calls do nothing and IsVisible() stays false.
 #include <cstdint>
 #include <memory>
 #include <string_view>
