@@ -125,3 +125,25 @@ TEST_F(LayoutTest, WidgetsCarryNamesAndAccessibleTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FontTable, WindowFontsComeBeforeSharedOnesAndRemoveAllClearsBoth) {
+    CPaintManagerUI first;
+    CPaintManagerUI second;
+    first.AddFont(1, "Shared Face", 14, false, true, false, true);
+    second.AddFont(1, "Own Face", 20, true, false, false);
+    first.SetDefaultFont("Default Face", 15, false, false, false, true);
+    ASSERT_NE(first.GetFontInfo(1), nullptr);
+    EXPECT_EQ(first.GetFontInfo(1)->face, "Shared Face");
+    EXPECT_TRUE(first.GetFontInfo(1)->underline);
+    EXPECT_EQ(second.GetFontInfo(1)->face, "Own Face");
+    EXPECT_EQ(second.GetDefaultFontInfo().face, "Default Face");
+    EXPECT_EQ(first.GetFontInfo(2), nullptr);
+    second.RemoveAllFonts();
+    EXPECT_EQ(first.GetFontInfo(1), nullptr);
+    EXPECT_EQ(second.GetFontInfo(1), nullptr);
+    EXPECT_NE(first.GetDefaultFontInfo().face, "Default Face");
+}
+
+}  // namespace
