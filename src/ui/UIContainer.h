@@ -69,8 +69,6 @@ public:
     void SetAttribute(std::string_view name, std::string_view value) override;
     void DoEvent(TEventUI& event) override;
     void ReloadText() override;
-    void SetVisible(bool visible = true) override;
-    void SetEnabled(bool enabled = true) override;
 
 protected:
     // Places the children inside `inner` (window pixels, inset removed). Returns the

@@ -1,6 +1,7 @@
 #pragma once
-// CControlUI: the base of every control in a layout tree. Implemented in UIControl.cpp
-// (core) and UIControlPaint.cpp (default painting).
+// CControlUI: the base of every control in a layout tree. Implemented by the core in
+// UIControl.cpp, UIControlPaint.cpp (attributes, default painting), UIControlWidget.cpp
+// (the widget) and UIConvert.cpp (attribute value parsing).
 //
 // Each control owns one widget (CControlWidget, private to the library) that paints
 // through DoPaint() and forwards input to DoEvent(), so program-defined controls that
