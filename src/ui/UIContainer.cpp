@@ -250,14 +250,6 @@ void CContainerUI::ReloadText() {
     for (auto& item : m_items) item->ReloadText();
 }
 
-void CContainerUI::SetVisible(bool visible) {
-    CControlUI::SetVisible(visible);
-}
-
-void CContainerUI::SetEnabled(bool enabled) {
-    CControlUI::SetEnabled(enabled);
-}
-
 void CContainerUI::PlaceFloat(CControlUI* child, const UIRect& inner) {
     const UIRect pos = Scale(child->GetFloatPos());
     const UISize size = child->EstimateSize({inner.Width(), inner.Height()});
