@@ -25,7 +25,9 @@ constexpr UIColor kBorder = 0xFF343945;
 constexpr int kItemHeight = 30;
 constexpr int kSeparatorHeight = 9;
 constexpr int kMinWidth = 120;
-constexpr int kVerticalInset = 4;
+constexpr UIRect kDefaultInset{0, 4, 0, 4};
+constexpr int kIconGap = 6;
+constexpr int kIconMargin = 4;  // above and below an item's icon
 
 struct MenuCmdStore {
     std::mutex lock;
@@ -39,7 +41,8 @@ MenuCmdStore& Store() {
     return store;
 }
 
-// The root of a menu layout; its "item..." attributes give the look of the items.
+// The root of a menu layout: the panel's colours, border and inset, and through its
+// "item..." attributes the look of the items.
 class CMenuUI : public CListUI {
 public:
     std::string_view GetClass() const override { return "MenuUI"; }
@@ -48,12 +51,32 @@ public:
 class CMenuElementUI : public CListLabelElementUI {
 public:
     std::string_view GetClass() const override { return "MenuElementUI"; }
+    bool IsLine() const { return m_line; }
+    const std::string& GetIcon() const { return m_icon; }
+    void SetAttribute(std::string_view name, std::string_view value) override {
+        if (name == "line")
+            m_line = ParseUIBool(value);
+        else if (name == "icon")
+            m_icon = value;
+        else
+            CListLabelElementUI::SetAttribute(name, value);
+    }
+
+private:
+    bool m_line = false;
+    std::string m_icon;
 };
 
 class CMenuSeparatorUI : public CControlUI {
 public:
     std::string_view GetClass() const override { return "MenuSeparatorUI"; }
 };
+
+bool IsSeparator(const CControlUI* item) {
+    if (dynamic_cast<const CMenuSeparatorUI*>(item)) return true;
+    const auto* element = dynamic_cast<const CMenuElementUI*>(item);
+    return element && element->IsLine();
+}
 
 class CMenuKinds : public IDialogBuilderCallback {
 public:
@@ -84,6 +107,8 @@ public:
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
         setObjectName(QStringLiteral("MenuWnd"));
+        const UISize round = menu.GetBorderRound();
+        if (round.cx > 0 || round.cy > 0) setAttribute(Qt::WA_TranslucentBackground);
     }
     void Place(UIPoint point, int align);
 
@@ -104,10 +129,16 @@ private:
         bool separator;
     };
     int S(int v) const { return m_manager ? m_manager->ScaleValue(v) : v; }
+    UIRect S(const UIRect& rc) const { return m_manager ? m_manager->ScaleRect(rc) : rc; }
+    int Border() const { return S(m_menu.GetBorderSize() > 0 ? m_menu.GetBorderSize() : 1); }
+    UIRect Inset() const {
+        return S(m_menu.GetInset() == UIRect{} ? kDefaultInset : m_menu.GetInset());
+    }
     std::vector<Row> Rows() const;
     QSize SizeHint() const;
     int RowAt(QPoint point) const;
     bool IsChoosable(int index) const;
+    void PaintItem(CRenderContext& ctx, const Row& row, const TListInfoUI& info);
     void MoveHot(int direction);
     void Choose(int index);
 
@@ -120,16 +151,19 @@ private:
 std::vector<CMenuPopup::Row> CMenuPopup::Rows() const {
     std::vector<Row> rows;
     const TListInfoUI& info = *m_menu.GetListInfo();
-    int top = S(1) + S(kVerticalInset);
+    const UIRect inset = Inset();
+    const int left = Border() + inset.left;
+    const int width = this->width() - left - Border() - inset.right;
+    int top = Border() + inset.top;
     for (int i = 0; i < m_menu.GetCount(); ++i) {
         CControlUI* item = m_menu.GetItemAt(i);
         if (!item->IsVisible()) continue;
-        const bool separator = dynamic_cast<CMenuSeparatorUI*>(item) != nullptr;
+        const bool separator = IsSeparator(item);
         int height = item->GetFixedHeight();
         if (height <= 0)
             height = separator ? kSeparatorHeight
                                : (info.itemHeight > 0 ? info.itemHeight : kItemHeight);
-        rows.push_back({i, QRect(S(1), top, width() - 2 * S(1), S(height)), separator});
+        rows.push_back({i, QRect(left, top, width, S(height)), separator});
         top += S(height);
     }
     return rows;
@@ -138,17 +172,21 @@ std::vector<CMenuPopup::Row> CMenuPopup::Rows() const {
 QSize CMenuPopup::SizeHint() const {
     const TListInfoUI& info = *m_menu.GetListInfo();
     const QFontMetrics metrics(FontOf(m_manager, info.font));
-    int width = m_menu.GetFixedWidth() > 0 ? S(m_menu.GetFixedWidth()) : 0;
-    int height = 2 * S(1) + 2 * S(kVerticalInset);
+    const UIRect inset = Inset();
+    const int frame = 2 * Border() + inset.left + inset.right;
+    const UIRect pad = S(info.textPadding);
+    int width = m_menu.GetFixedWidth() > 0 ? S(m_menu.GetFixedWidth()) : S(kMinWidth);
+    int height = 2 * Border() + inset.top + inset.bottom;
     for (const Row& row : Rows()) {
         height += row.rect.height();
         if (m_menu.GetFixedWidth() > 0 || row.separator) continue;
-        const UIRect pad = m_manager ? m_manager->ScaleRect(info.textPadding) : info.textPadding;
+        const auto* item = dynamic_cast<const CMenuElementUI*>(m_menu.GetItemAt(row.index));
+        const int icon = item && !item->GetIcon().empty() ? row.rect.height() : 0;
         const int text =
             metrics.horizontalAdvance(ToQString(m_menu.GetItemAt(row.index)->GetText()));
-        width = std::max(width, text + pad.left + pad.right + 2 * S(1) + S(16));
+        width = std::max(width, frame + pad.left + icon + text + pad.right + S(16));
     }
-    return {std::max(width, S(kMinWidth)), height};
+    return {width, height};
 }
 
 // The alignment bits say on which side of the point the menu lies; the result is then
@@ -179,8 +217,7 @@ int CMenuPopup::RowAt(QPoint point) const {
 
 bool CMenuPopup::IsChoosable(int index) const {
     const CControlUI* item = m_menu.GetItemAt(index);
-    return item && item->IsVisible() && item->IsEnabled() &&
-           !dynamic_cast<const CMenuSeparatorUI*>(item);
+    return item && item->IsVisible() && item->IsEnabled() && !IsSeparator(item);
 }
 
 void CMenuPopup::paintEvent(QPaintEvent*) {
@@ -190,30 +227,48 @@ void CMenuPopup::paintEvent(QPaintEvent*) {
     CRenderContext ctx(backend, m_manager);
     const TListInfoUI& info = *m_menu.GetListInfo();
     const UIRect all{0, 0, width(), height()};
-    ctx.FillRect(all, info.bkColor != 0 ? info.bkColor : kPanel);
+    const UISize round = m_menu.GetBorderRound();
+    const UIColor panel = m_menu.GetBkColor() != 0 ? m_menu.GetBkColor()
+                                                   : (info.bkColor != 0 ? info.bkColor : kPanel);
+    const UIColor border = m_menu.GetBorderColor() != 0 ? m_menu.GetBorderColor() : kBorder;
+    const int borderSize = m_menu.GetBorderSize() > 0 ? m_menu.GetBorderSize() : 1;
+    ctx.FillRoundRect(all, round, panel);
     for (const Row& row : Rows()) {
-        const UIRect rc = FromQRect(row.rect);
-        if (row.separator) {
-            const int y = (rc.top + rc.bottom) / 2;
-            ctx.DrawLine({rc.left + S(8), y}, {rc.right - S(8), y}, 1,
-                         info.lineColor != 0 ? info.lineColor : kBorder);
+        if (!row.separator) {
+            PaintItem(ctx, row, info);
             continue;
         }
-        CControlUI* item = m_menu.GetItemAt(row.index);
-        const bool hot = row.index == m_hot && item->IsEnabled();
-        if (hot) ctx.FillRect(rc, info.hotBkColor != 0 ? info.hotBkColor : kRaised);
-        UIColor color = info.textColor;
-        if (hot && info.hotTextColor != 0) color = info.hotTextColor;
-        const double opacity = ctx.GetOpacity();
-        if (!item->IsEnabled()) ctx.SetOpacity(0.4);
-        const UIRect text = rc.Deflate(ctx.Scale(info.textPadding));
-        if (info.showHtml)
-            ctx.DrawHtmlText(text, item->GetText(), color, info.font, info.textStyle);
-        else
-            ctx.DrawText(text, item->GetText(), color, info.font, info.textStyle);
-        ctx.SetOpacity(opacity);
+        const UIRect rc = FromQRect(row.rect);
+        const int y = (rc.top + rc.bottom) / 2;
+        ctx.DrawLine({rc.left + S(8), y}, {rc.right - S(8), y}, 1,
+                     info.lineColor != 0 ? info.lineColor : border);
     }
-    ctx.DrawRect(all, 1, kBorder);
+    ctx.DrawRoundRect(all, borderSize, round, border);
+}
+
+void CMenuPopup::PaintItem(CRenderContext& ctx, const Row& row, const TListInfoUI& info) {
+    CControlUI* item = m_menu.GetItemAt(row.index);
+    const UIRect rc = FromQRect(row.rect);
+    const bool hot = row.index == m_hot && item->IsEnabled();
+    if (hot) ctx.FillRect(rc, info.hotBkColor != 0 ? info.hotBkColor : kRaised);
+    UIColor color = info.textColor;
+    if (hot && info.hotTextColor != 0) color = info.hotTextColor;
+    const double opacity = ctx.GetOpacity();
+    if (!item->IsEnabled()) ctx.SetOpacity(0.4);
+    UIRect text = rc.Deflate(ctx.Scale(info.textPadding));
+    const auto* element = dynamic_cast<const CMenuElementUI*>(item);
+    if (element && !element->GetIcon().empty()) {
+        const int size = rc.Height() - 2 * S(kIconMargin);
+        const UIRect icon{text.left, rc.top + S(kIconMargin), text.left + size,
+                          rc.top + S(kIconMargin) + size};
+        ctx.DrawImage(icon, element->GetIcon());
+        text.left = icon.right + S(kIconGap);
+    }
+    if (info.showHtml)
+        ctx.DrawHtmlText(text, item->GetText(), color, info.font, info.textStyle);
+    else
+        ctx.DrawText(text, item->GetText(), color, info.font, info.textStyle);
+    ctx.SetOpacity(opacity);
 }
 
 void CMenuPopup::mouseMoveEvent(QMouseEvent* e) {

@@ -14,7 +14,7 @@ namespace {
 // Rows: a 1 px border and 4 px inset, "about_menu" 24 px, a 9 px separator, then "exit".
 constexpr const char* kMenu = R"(<Menu width="160" itemheight="24">
     <MenuElement name="about_menu" text="About" userdata="a"/>
-    <MenuSeparator/>
+    <MenuElement line="true"/>
     <MenuElement name="exit" text="menu_exit" resourcetext="true" userdata="x"/>
   </Menu>)";
 constexpr int kExitRowY = 1 + 4 + 24 + 9 + 12;
