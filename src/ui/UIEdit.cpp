@@ -362,6 +362,7 @@ struct CRichEditUI::Impl {
     int limit = 0;
     bool settingText = false;
     std::string tip;
+    UIColor tipColor = 0;
 };
 
 CRichEditUI::Impl::Impl(CRichEditUI& o)
@@ -464,6 +465,11 @@ std::string CRichEditUI::GetTipValue() const {
     return CResourceManager::Instance().GetText(m_impl->tip);
 }
 
+void CRichEditUI::SetTipValueColor(UIColor color) {
+    m_impl->tipColor = color;
+    m_impl->field->setPalette(FieldPalette(m_impl->field->palette(), m_textColor, color));
+}
+
 void CRichEditUI::SetFocus() {
     m_impl->field->setFocus(Qt::OtherFocusReason);
 }
@@ -478,7 +484,7 @@ void CRichEditUI::SetPos(const UIRect& rc, bool needInvalidate) {
     QPlainTextEdit* field = m_impl->field;
     field->setGeometry(LocalRect(*this, m_pos.Deflate(Scale(PaddingOrDefault(m_textPadding)))));
     field->setFont(FontOf(m_manager, m_font));
-    field->setPalette(FieldPalette(field->palette(), m_textColor, 0));
+    field->setPalette(FieldPalette(field->palette(), m_textColor, m_impl->tipColor));
 }
 
 void CRichEditUI::SetAttribute(std::string_view name, std::string_view value) {
@@ -490,6 +496,8 @@ void CRichEditUI::SetAttribute(std::string_view name, std::string_view value) {
         SetLimitText(ParseUISize(value).cx);
     else if (name == "tipvalue")
         SetTipValue(value);
+    else if (name == "tipvaluecolor")
+        SetTipValueColor(ParseUIColor(value));
     else
         CLabelUI::SetAttribute(name, value);
 }

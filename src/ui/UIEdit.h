@@ -62,6 +62,7 @@ public:
     void SetLimitText(int maxChars);  // 0 = no limit
     void SetTipValue(std::string_view tip);
     std::string GetTipValue() const;
+    void SetTipValueColor(UIColor color);
 
     void SetFocus() override;
     void SetEnabled(bool enabled = true) override;
