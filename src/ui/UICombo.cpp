@@ -270,7 +270,8 @@ struct CComboUI::Impl {
 };
 
 CComboUI::CComboUI() : m_impl(std::make_unique<Impl>()), m_textPadding{8, 0, 24, 0} {
-    GetWidget()->setFocusPolicy(Qt::StrongFocus);
+    // Click focus only: a window that opens must not hand its keys to a combo.
+    GetWidget()->setFocusPolicy(Qt::ClickFocus);
     // A click on the combo while its list is open only closes the list.
     GetWidget()->setAttribute(Qt::WA_NoMouseReplay);
 }

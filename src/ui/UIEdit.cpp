@@ -143,6 +143,9 @@ CEditUI::Impl::Impl(CEditUI& o)
       watcher([this](QEvent* event) { return OnFieldEvent(event); }) {
     field->setFrame(false);
     field->setAutoFillBackground(false);
+    // Not a tab stop: a window that opens would otherwise put the focus in its first
+    // edit, and "setfocus" on some edits starts a global key capture.
+    field->setFocusPolicy(Qt::ClickFocus);
     field->installEventFilter(&watcher);
     o.GetWidget()->setFocusProxy(field);
     QObject::connect(field, &QLineEdit::textEdited, &watcher, [this](const QString& text) {
@@ -371,6 +374,7 @@ CRichEditUI::Impl::Impl(CRichEditUI& o)
       watcher([this](QEvent* event) { return OnFieldEvent(event); }) {
     field->setFrameShape(QFrame::NoFrame);
     field->setAutoFillBackground(false);
+    field->setFocusPolicy(Qt::ClickFocus);  // not a tab stop, as for CEditUI
     field->viewport()->setAutoFillBackground(false);
     field->installEventFilter(&watcher);
     o.GetWidget()->setFocusProxy(field);

@@ -19,8 +19,9 @@ constexpr int kPageSteps = 10;
 
 }  // namespace
 
+// Click focus only: a window that opens must not hand its arrow keys to a slider.
 CSliderUI::CSliderUI() {
-    GetWidget()->setFocusPolicy(Qt::StrongFocus);
+    GetWidget()->setFocusPolicy(Qt::ClickFocus);
 }
 
 std::string_view CSliderUI::GetClass() const {

@@ -59,6 +59,14 @@ protected:
     CEditUI* m_second = nullptr;
 };
 
+// "setfocus" on some edits starts a global key capture: an opening window must not
+// put the focus into its first edit by itself.
+TEST_F(EditTest, ActivatingTheWindowFocusesNoEdit) {
+    RunFor(20);
+    EXPECT_EQ(m_window.Count("setfocus"), 0);
+    EXPECT_EQ(m_window.GetPaintManager().GetFocus(), nullptr);
+}
+
 TEST_F(EditTest, FocusMovingAwaySendsKillFocusToTheEditItLeaves) {
     m_first->SetFocus();
     ASSERT_TRUE(RunUntil([&] { return m_window.Count("setfocus", "first") == 1; }));
