@@ -86,3 +86,42 @@ TEST_F(ProgramProcessTest, ScreenshotRunsBesideARunningInstance) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program copied into a folder of its own, with a skin the test writes.
+class BrokenSkinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::copy_file(BinDir() + "tolmi-q318", m_folder.Path() + "/tolmi-q318");
+        std::filesystem::copy(BinDir() + "DefaultData", m_folder.Path() + "/DefaultData",
+                              std::filesystem::copy_options::recursive);
+    }
+    // Runs a screenshot; returns the exit code and keeps stderr.
+    int RunScreenshot() {
+        QProcess shot;
+        shot.setProcessEnvironment(ChildEnvironment(m_folder.Path() + "/home"));
+        shot.start(QString::fromStdString(m_folder.Path() + "/tolmi-q318"),
+                   {"--screenshot", QString::fromStdString(m_folder.Path() + "/shot.png")});
+        EXPECT_TRUE(shot.waitForFinished(20000));
+        m_errors = shot.readAllStandardError().toStdString();
+        return shot.exitStatus() == QProcess::NormalExit ? shot.exitCode() : -1;
+    }
+    CTempFolder m_folder;
+    std::string m_errors;
+};
+
+TEST_F(BrokenSkinTest, MissingSkinFolderIsReportedAndTheWindowStillComesUp) {
+    EXPECT_EQ(RunScreenshot(), 0) << m_errors;
+    EXPECT_NE(m_errors.find("res.xml"), std::string::npos) << m_errors;
+}
+
+TEST_F(BrokenSkinTest, MalformedMainLayoutNamesFileLineAndColumn) {
+    m_folder.Write("skin/res.xml", "<Res><Xml id=\"XML_MAIN\" path=\"main.xml\"/></Res>");
+    m_folder.Write("skin/main.xml", "<Window size=\"1000,640\">\n<VerticalLayout>\n<Label name=\"a\">\n</Window>");
+    EXPECT_EQ(RunScreenshot(), 0) << m_errors;
+    EXPECT_NE(m_errors.find("main.xml"), std::string::npos) << m_errors;
+    EXPECT_NE(m_errors.find(":4"), std::string::npos) << m_errors;  // the line of the bad end tag
+}
+
+}  // namespace
