@@ -79,7 +79,7 @@ UIRect CProgressUI::FilledRect(const UIRect& rc) const {
     return {rc.left, rc.bottom - height, rc.right, rc.bottom};
 }
 
-UISize CProgressUI::BarRound(const UIRect&) const {
+UISize CProgressUI::BarRound() const {
     return (m_borderRound.cx > 0 || m_borderRound.cy > 0) ? m_borderRound : kCorner;
 }
 
@@ -88,7 +88,7 @@ void CProgressUI::PaintBkColor(CRenderContext& ctx) {
         CLabelUI::PaintBkColor(ctx);
         return;
     }
-    ctx.FillRoundRect(m_pos, BarRound(m_pos), kRaised);
+    ctx.FillRoundRect(m_pos, BarRound(), kRaised);
 }
 
 void CProgressUI::PaintStatusImage(CRenderContext& ctx) {
@@ -101,7 +101,7 @@ void CProgressUI::PaintStatusImage(CRenderContext& ctx) {
         ctx.PopClip();
         return;
     }
-    ctx.FillRoundRect(filled, BarRound(filled), m_foreColor != 0 ? m_foreColor : kAccent);
+    ctx.FillRoundRect(filled, BarRound(), m_foreColor != 0 ? m_foreColor : kAccent);
 }
 
 void CProgressUI::PaintForeImage(CRenderContext&) {}

@@ -28,8 +28,8 @@ protected:
     UIRect FilledRect(const UIRect& rc) const;
     // `value` limited to [min, max] (min when the range is empty).
     int ClampValue(int value) const;
-    // Corner ellipse for drawn bars: the layout's "borderround", else rounded ends.
-    UISize BarRound(const UIRect& rc) const;
+    // Corner ellipse of the drawn bar: the layout's "borderround", else 4 px corners.
+    UISize BarRound() const;
 
     bool m_horizontal = true;
     int m_min = 0;
