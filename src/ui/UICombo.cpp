@@ -1,7 +1,6 @@
 // CComboUI and its drop list.
 #include "ui/UICombo.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
