@@ -35,8 +35,7 @@ void Save(const QString& name, int w, int h, const Draw& draw, QColor colour) {
         p.scale(scale, scale);
         draw(p, colour);
         p.end();
-        const QString path =
-            g_root + "/" + name + (scale == 2 ? "@2x.png" : ".png");
+        const QString path = g_root + "/" + name + (scale == 2 ? "@2x.png" : ".png");
         QDir().mkpath(QFileInfo(path).absolutePath());
         image.save(path);
     }
@@ -108,8 +107,7 @@ void Keyboard(QPainter& p, QColor c) {
     p.drawRoundedRect(QRectF(5, 11, 30, 18), 3, 3);
     p.setPen(Line(c, 2.0));
     for (int row = 0; row < 2; ++row)
-        for (int col = 0; col < 6; ++col)
-            p.drawPoint(QPointF(10 + col * 4, 16 + row * 4));
+        for (int col = 0; col < 6; ++col) p.drawPoint(QPointF(10 + col * 4, 16 + row * 4));
     p.drawLine(QPointF(13, 24.5), QPointF(27, 24.5));
 }
 void Mousepad(QPainter& p, QColor c, bool soft) {
@@ -194,10 +192,14 @@ void AppIcon(QPainter& p, QColor c) {
 }
 
 void DrawAll() {
-    struct Glyph { const char* name; Draw draw; QColor pushed; };
-    const Glyph glyphs[] = {{"close", Close, kError},       {"min", Minimise, kAccent},
-                            {"max", Maximise, kAccent},     {"restore", Restore, kAccent},
-                            {"skin", Skin, kAccent},        {"set", Settings, kAccent}};
+    struct Glyph {
+        const char* name;
+        Draw draw;
+        QColor pushed;
+    };
+    const Glyph glyphs[] = {{"close", Close, kError},   {"min", Minimise, kAccent},
+                            {"max", Maximise, kAccent}, {"restore", Restore, kAccent},
+                            {"skin", Skin, kAccent},    {"set", Settings, kAccent}};
     for (const auto& g : glyphs) {
         Save(QString("sysbtn/%1_normal").arg(g.name), 32, 32, g.draw, kSecondary);
         Save(QString("sysbtn/%1_hot").arg(g.name), 32, 32, g.draw, kText);
@@ -205,7 +207,10 @@ void DrawAll() {
     }
     Save("sysbtn/haveNewInfo", 32, 32, NewInfoBadge, kWarning);
 
-    struct Device { const char* prefix; Draw draw; };
+    struct Device {
+        const char* prefix;
+        Draw draw;
+    };
     const Device devices[] = {
         {"kb_device_", Keyboard},
         {"ms_device_", Mouse},

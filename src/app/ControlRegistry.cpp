@@ -116,7 +116,8 @@ const std::vector<std::string_view>& RegisteredControlClassNames() {
 }
 
 void RegisterControlClasses() {
-    for (const auto& row : ClassRows()) CControlFactory::Instance().RegistControl(row.name, row.creator);
+    for (const auto& row : ClassRows())
+        CControlFactory::Instance().RegistControl(row.name, row.creator);
 }
 
 std::unique_ptr<CControlUI> CreateControlForTag(std::string_view tag, CPaintManagerUI& manager) {

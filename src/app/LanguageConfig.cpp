@@ -56,4 +56,6 @@ std::vector<LanguageEntry> ReadLanguageList(const std::string& configFile) {
     return list;
 }
 
-std::string LanguageConfigPath() { return ProgramFolder() + "DefaultData/Language.config"; }
+std::string LanguageConfigPath() {
+    return ProgramFolder() + "DefaultData/Language.config";
+}

@@ -34,7 +34,9 @@ bool IsKnownDpi(int dpi) {
 }
 
 // Languages whose texts need the font table rebuilt with the program's face.
-bool NeedsFontRebuild(int index) { return index == 0 || index == 2 || index == 15; }
+bool NeedsFontRebuild(int index) {
+    return index == 0 || index == 2 || index == 15;
+}
 
 }  // namespace
 
@@ -310,7 +312,8 @@ void CMainWnd::RebuildFonts() {
                                                         {50, 18, true, false}}};
     CPaintManagerUI& pm = GetPaintManager();
     pm.RemoveAllFonts();
-    for (const FontRow& f : kFonts) pm.AddFont(f.id, kFontFace, f.size, f.bold, f.underline, false, true);
+    for (const FontRow& f : kFonts)
+        pm.AddFont(f.id, kFontFace, f.size, f.bold, f.underline, false, true);
     pm.SetDefaultFont(kFontFace, 15, false, false, false, true);
 }
 

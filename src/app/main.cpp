@@ -80,7 +80,8 @@ void ScheduleScreenshot(CMainWnd& window, const std::string& file, int& exitCode
         poll->stop();
         QTimer::singleShot(100, [&window, file, &exitCode] {
             exitCode = window.SaveScreenshot(file) ? 0 : 1;
-            if (exitCode != 0) std::fprintf(stderr, "cannot write the screenshot %s\n", file.c_str());
+            if (exitCode != 0)
+                std::fprintf(stderr, "cannot write the screenshot %s\n", file.c_str());
             PostQuitMessage(exitCode);
         });
     });

@@ -5,7 +5,9 @@
 #include <QScreen>
 
 namespace {
-UIRect ToUIRect(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+UIRect ToUIRect(const QRect& r) {
+    return {r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+}
 
 QScreen* ScreenAt(UIPoint point) {
     QScreen* screen = QGuiApplication::screenAt(QPoint(point.x, point.y));

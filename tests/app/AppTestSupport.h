@@ -49,7 +49,9 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 30
 }
 
 // The build puts the programs beside the test programs.
-inline std::string BinDir() { return ProgramFolder(); }
+inline std::string BinDir() {
+    return ProgramFolder();
+}
 
 // Environment of a child program: its own runtime, data and config folders, no display.
 inline QProcessEnvironment ChildEnvironment(const std::string& root) {

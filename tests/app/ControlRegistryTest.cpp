@@ -59,8 +59,9 @@ TEST_F(ControlRegistryTest, TagsCompareWithoutCase) {
         auto control = CreateControlForTag(tag, m_pm);
         EXPECT_NE(dynamic_cast<CDeviceKeyButtonUI*>(control.get()), nullptr);
     }
-    EXPECT_NE(dynamic_cast<CTavrinMouseDevice*>(CreateControlForTag("tavrinmousedevice", m_pm).get()),
-              nullptr);
+    EXPECT_NE(
+        dynamic_cast<CTavrinMouseDevice*>(CreateControlForTag("tavrinmousedevice", m_pm).get()),
+        nullptr);
     EXPECT_EQ(CreateControlForTag("NoSuchTag", m_pm), nullptr);
     EXPECT_EQ(CreateControlForTag("", m_pm), nullptr);
 }

@@ -46,7 +46,8 @@ TEST(CircleProgressPaintTest, PieGrowsClockwiseFromTheBottomAndAnEmptyRangeDraws
          }) {
         SCOPED_TRACE(testing::Message() << c.min << ".." << c.max << " value " << c.value << " at "
                                         << c.x << "," << c.y);
-        EXPECT_EQ(PixelAfterPaint(c.min, c.max, c.value, c.x, c.y) & 0xFFFFFF, c.expected & 0xFFFFFF);
+        EXPECT_EQ(PixelAfterPaint(c.min, c.max, c.value, c.x, c.y) & 0xFFFFFF,
+                  c.expected & 0xFFFFFF);
     }
 }
 

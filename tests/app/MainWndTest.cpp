@@ -26,9 +26,10 @@ TEST(LanguageConfigTest, BadFilesGiveNoOrEmptyEntries) {
         const char* text;
         std::size_t entries;
     };
-    for (const Case c : {Case{"", 0}, Case{"not json", 0}, Case{"[1,2]", 0},
-                         Case{R"({"Language": {"a": 1}})", 0}, Case{R"({"Language": [5, "x"]})", 2},
-                         Case{R"({"Language": [{"Language_ID": "2052", "Language_file": 7}]})", 1}}) {
+    for (const Case c :
+         {Case{"", 0}, Case{"not json", 0}, Case{"[1,2]", 0}, Case{R"({"Language": {"a": 1}})", 0},
+          Case{R"({"Language": [5, "x"]})", 2},
+          Case{R"({"Language": [{"Language_ID": "2052", "Language_file": 7}]})", 1}}) {
         SCOPED_TRACE(c.text);
         const auto list = ReadLanguageList(folder.Write("Language.config", c.text));
         ASSERT_EQ(list.size(), c.entries);
@@ -54,8 +55,8 @@ TEST(LanguageIndexTest, StoredIdSelectsItsLanguageAndUnknownIdsSelectTheFirst) {
         int index;
     };
     CMainWnd window;
-    for (const Case c : {Case{"2052", 1}, Case{"1033", 0}, Case{"9999", 0}, Case{"abc", 0},
-                         Case{"", 0}}) {
+    for (const Case c :
+         {Case{"2052", 1}, Case{"1033", 0}, Case{"9999", 0}, Case{"abc", 0}, Case{"", 0}}) {
         SCOPED_TRACE(c.stored);
         ASSERT_TRUE(CSettingsStore().WriteValue("LANGUAGE", c.stored));
         EXPECT_EQ(window.ReadLanguageIndex(), c.index);

@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Program() { return BinDir() + "tolmi-q318"; }
+std::string Program() {
+    return BinDir() + "tolmi-q318";
+}
 
 // True once the running program listens on the message bus.
 bool BusIsUp(const std::string& root) {
@@ -118,7 +120,8 @@ TEST_F(BrokenSkinTest, MissingSkinFolderIsReportedAndTheWindowStillComesUp) {
 
 TEST_F(BrokenSkinTest, MalformedMainLayoutNamesFileLineAndColumn) {
     m_folder.Write("skin/res.xml", "<Res><Xml id=\"XML_MAIN\" path=\"main.xml\"/></Res>");
-    m_folder.Write("skin/main.xml", "<Window size=\"1000,640\">\n<VerticalLayout>\n<Label name=\"a\">\n</Window>");
+    m_folder.Write("skin/main.xml",
+                   "<Window size=\"1000,640\">\n<VerticalLayout>\n<Label name=\"a\">\n</Window>");
     EXPECT_EQ(RunScreenshot(), 0) << m_errors;
     EXPECT_NE(m_errors.find("main.xml"), std::string::npos) << m_errors;
     EXPECT_NE(m_errors.find(":4"), std::string::npos) << m_errors;  // the line of the bad end tag
