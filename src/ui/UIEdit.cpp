@@ -55,6 +55,18 @@ bool IsRealFocusChange(QEvent* event) {
     return static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason;
 }
 
+// Qt hands a window's focus to a field when the window becomes active, even to a field
+// the user never clicked. Only a field that had the focus before may take it back that
+// way; any other gives it up at once and tells nobody.
+bool RefusesActivationFocus(QWidget* field, QEvent* event, const CPaintManagerUI* manager,
+                            const CControlUI* owner) {
+    if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) return false;
+    if (manager != nullptr && manager->GetFocus() == owner) return false;
+    QMetaObject::invokeMethod(
+        field, [field] { field->clearFocus(); }, Qt::QueuedConnection);
+    return true;
+}
+
 bool IsReturnKey(QEvent* event) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -169,6 +181,7 @@ bool CEditUI::Impl::OnFieldEvent(QEvent* event) {
     switch (event->type()) {
         case QEvent::FocusIn:
             owner.Invalidate();
+            if (RefusesActivationFocus(field, event, manager, &owner)) return true;
             if (!IsRealFocusChange(event) || !manager) return false;
             manager->SetFocus(&owner);
             manager->SendNotify(&owner, "setfocus");
@@ -393,6 +406,7 @@ bool CRichEditUI::Impl::OnFieldEvent(QEvent* event) {
     owner.Invalidate();
     if (!IsRealFocusChange(event) || !manager) return false;
     if (event->type() == QEvent::FocusIn) {
+        if (RefusesActivationFocus(field, event, manager, &owner)) return true;
         manager->SetFocus(&owner);
         manager->SendNotify(&owner, "setfocus");
     } else {
