@@ -2,7 +2,7 @@
 // HidInterface: one HID interface as its user sees it: the list of interface paths
 // present, then one opened top-level collection with its identity, whole-report reads
 // and writes with time-outs that another thread can cut short, and usage decoding.
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -62,6 +62,12 @@ public:
     std::uint32_t CollectionNumber() const { return m_collectionNumber; }
 
 private:
+    // One open connection with an abort event of its own: a close sets it for good, so a
+    // read that has not reached its wait yet still sees it, and the next open starts clean.
+    struct Session {
+        std::shared_ptr<IHidConnection> connection;
+        std::shared_ptr<CManualResetEvent> abort;
+    };
     struct PendingIo;
     IHidBackend* BackendFor(const std::string& path) const;
     void BuildInputItems();
@@ -82,10 +88,10 @@ private:
     std::uint32_t m_interfaceNumber = 0;
     std::uint32_t m_collectionNumber = 0;
 
-    // The connection is shared with a read or write under way, so a close from
-    // another thread never frees it under that call.
-    mutable std::mutex m_connectionMutex;
-    std::shared_ptr<IHidConnection> m_connection;
-    CManualResetEvent m_abort;
-    std::atomic<int> m_ioInProgress{0};
+    // A read or write under way holds its own copy of the session, so a close from
+    // another thread never frees the connection under that call.
+    mutable std::mutex m_sessionMutex;
+    std::condition_variable m_ioLeft;
+    Session m_session;
+    int m_ioInProgress = 0;
 };

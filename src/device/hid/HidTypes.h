@@ -36,6 +36,7 @@ struct HidValueCap {
     std::uint16_t usage = 0;
     std::uint32_t bitOffset = 0;
     std::uint32_t bitSize = 0;
+    std::uint32_t count = 1;  // elements; past 1 the usage is a value array (first is decoded)
     std::int32_t logicalMin = 0;
     std::int32_t logicalMax = 0;
     std::int32_t physicalMin = 0;
@@ -67,8 +68,9 @@ struct HidDataItem {
     bool dataSet = false;  // filled by the last decode
     std::uint16_t usageMin = 0;
     std::uint16_t usageMax = 0;
-    std::vector<std::uint16_t> usages;  // buttons: pressed usages, then 0 when shorter than its room
-    std::uint16_t usage = 0;            // values
+    std::vector<std::uint16_t>
+        usages;               // buttons: pressed usages, then 0 when shorter than its room
+    std::uint16_t usage = 0;  // values
     std::uint32_t rawValue = 0;
     std::int32_t scaledValue = 0;
 };
@@ -82,3 +84,5 @@ struct HidPathIds {
     std::uint32_t collectionNumber = 0;
 };
 HidPathIds ParseDevicePath(std::string_view path);
+// The markers as backends write them: "#vid_0c45&pid_6656&mi_01&col04" (lower-case hex).
+std::string FormatDevicePathIds(const HidPathIds& ids);
