@@ -11,15 +11,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// Numbered keyboard (id 1): modifier bits, a reserved byte, LED output bits, six keys.
-constexpr std::string_view kKeyboardHex =
-    "05010906A101 8501 0507 19E0 29E7 1500 2501 7501 9508 8102 9501 7508 8101"
-    "9505 7501 0508 1901 2905 9102 9501 7503 9101"
-    "9506 7508 1500 2565 0507 1900 2965 8100 C0";
-// Mouse (id 2): five buttons, padding, signed 16-bit X and Y, signed 8-bit wheel.
-constexpr std::string_view kMouseHex =
-    "05010902A101 8502 0901 A100 0509 1901 2905 1500 2501 9505 7501 8102 9501 7503 8101"
-    "0501 0930 0931 160180 26FF7F 7510 9502 8106 0938 1581 257F 7508 9501 8106 C0 C0";
 constexpr std::string_view kConsumerHex =
     "050C0901A101 8503 1500 26FF03 1900 2AFF03 7510 9501 8100 C0";
 constexpr std::string_view kVendorFeatureHex =
