@@ -41,7 +41,7 @@ struct SimFault {
         Unplug,      // the device vanishes before it answers
     };
     Kind kind = Kind::Status;
-    SimTrigger when;
+    SimTrigger when{};
     std::uint8_t value = kStatusErrorFF;
     std::size_t offset = 0;
     std::size_t length = 0;
