@@ -97,9 +97,12 @@ private:
 
 std::unique_ptr<IHidConnection> CHidrawBackend::Open(const std::string& path, bool read, bool write,
                                                      std::string& error) {
+    if (!Owns(path)) {
+        error = "not a hidraw path: " + path;
+        return nullptr;
+    }
     const std::string nodePath = path.substr(0, path.find('#'));
-    const std::string name = nodePath.substr(m_devRoot.size() + 1);
-    const auto node = Owns(path) ? DescribeHidrawNode(m_sysRoot, name) : std::nullopt;
+    const auto node = DescribeHidrawNode(m_sysRoot, nodePath.substr(m_devRoot.size() + 1));
     const std::uint32_t number = ParseDevicePath(path).collectionNumber;
     if (!node || number == 0 || number > node->collections.size() ||
         PathOf(*node, node->collections[number - 1]) != path) {

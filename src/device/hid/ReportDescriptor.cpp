@@ -173,6 +173,11 @@ private:
     HidButtonCap ButtonCap(std::uint32_t bitOffset, const ResolvedSpan& span) const;
     // Counts one more cap; false once past the limit.
     bool CountCap() { return ++m_capCount <= kMaxDescriptorCaps; }
+    // Button caps give every element a usage slot in the decoded items.
+    bool CountButtonCap(std::uint32_t elements) {
+        m_buttonElements += elements;
+        return CountCap() && m_buttonElements <= kMaxButtonElements;
+    }
     std::vector<HidCollectionCaps> Finish();
 
     GlobalState m_global;
@@ -180,6 +185,7 @@ private:
     LocalState m_local;
     std::size_t m_depth = 0;
     std::size_t m_capCount = 0;
+    std::size_t m_buttonElements = 0;
     std::vector<CollectionBuild> m_collections;
 };
 
@@ -350,7 +356,7 @@ bool CDescriptorParser::AddInputCaps(HidCollectionCaps& caps, std::uint64_t bitO
         AddBitButtons(caps, offset, spans);
     else
         AddValues(caps, offset, spans);
-    return m_capCount <= kMaxDescriptorCaps;
+    return m_capCount <= kMaxDescriptorCaps && m_buttonElements <= kMaxButtonElements;
 }
 
 HidButtonCap CDescriptorParser::ButtonCap(std::uint32_t bitOffset, const ResolvedSpan& span) const {
@@ -374,7 +380,7 @@ void CDescriptorParser::AddArrayButtons(HidCollectionCaps& caps, std::uint32_t b
                                         const std::vector<ResolvedSpan>& spans) {
     std::int64_t firstIndex = m_global.logicalMinimum;
     for (const ResolvedSpan& span : spans) {
-        if (!CountCap()) return;
+        if (!CountButtonCap(m_global.reportCount)) return;
         HidButtonCap cap = ButtonCap(bitOffset, span);
         cap.isArray = true;
         if (spans.size() > 1) {
@@ -396,7 +402,7 @@ void CDescriptorParser::AddBitButtons(HidCollectionCaps& caps, std::uint32_t bit
         HidButtonCap cap = ButtonCap(bitOffset + element, span);
         cap.usageMax = static_cast<std::uint16_t>(span.minimum + count - 1);
         cap.count = count;
-        if (!CountCap()) return;
+        if (!CountButtonCap(count)) return;
         caps.inputButtons.push_back(cap);
         element += count;
     }

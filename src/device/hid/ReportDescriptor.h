@@ -11,9 +11,10 @@
 #include "device/hid/HidTypes.h"
 
 // Limits that keep a hostile descriptor from costing more than a real one would.
-inline constexpr std::size_t kMaxDescriptorCaps = 4096;  // button and value caps in all
-inline constexpr std::size_t kMaxReportBytes = 4096;     // one report, report id included
-inline constexpr std::uint32_t kMaxFieldBits = 32;       // one element of a field
+inline constexpr std::size_t kMaxDescriptorCaps = 4096;   // button and value caps in all
+inline constexpr std::size_t kMaxReportBytes = 4096;      // one report, report id included
+inline constexpr std::uint32_t kMaxFieldBits = 32;        // one element of a field
+inline constexpr std::size_t kMaxButtonElements = 65536;  // bits and array slots in all
 
 // The top-level collections in descriptor order (numbered from 1). Nullopt for a
 // truncated or unbalanced descriptor, one without any collection, or one past the limits.

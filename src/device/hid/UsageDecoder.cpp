@@ -84,10 +84,13 @@ std::int32_t ScaleValue(const HidValueCap& cap, std::int64_t logical) {
     const bool physicalGiven = cap.physicalMin != 0 || cap.physicalMax != 0;
     if (logical < cap.logicalMin || logical > cap.logicalMax) return 0;
     std::int64_t scaled = logical;
-    if (physicalGiven && cap.logicalMax > cap.logicalMin)
-        scaled = cap.physicalMin + (logical - cap.logicalMin) *
-                                       (std::int64_t{cap.physicalMax} - cap.physicalMin) /
-                                       (std::int64_t{cap.logicalMax} - cap.logicalMin);
+    if (physicalGiven && cap.logicalMax > cap.logicalMin) {
+        // Both spans reach 2^32, so their product needs more than 64 bits.
+        const __int128 step = static_cast<__int128>(logical - cap.logicalMin) *
+                              (std::int64_t{cap.physicalMax} - cap.physicalMin);
+        scaled = cap.physicalMin +
+                 static_cast<std::int64_t>(step / (std::int64_t{cap.logicalMax} - cap.logicalMin));
+    }
     return static_cast<std::int32_t>(
         std::clamp<std::int64_t>(scaled, std::numeric_limits<std::int32_t>::min(),
                                  std::numeric_limits<std::int32_t>::max()));

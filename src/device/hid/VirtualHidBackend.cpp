@@ -103,11 +103,7 @@ public:
 
     std::unique_ptr<IHidConnection> Open(const std::string& path, bool read, bool write,
                                          std::string& error) override {
-        const std::size_t nameEnd = path.find('#');
-        const std::string name = path.substr(
-            kVirtualPathPrefix.size(),
-            nameEnd == std::string::npos ? std::string::npos : nameEnd - kVirtualPathPrefix.size());
-        const auto entry = Owns(path) ? ReadVirtualBusEntry(m_folder, name) : std::nullopt;
+        const auto entry = Owns(path) ? ReadVirtualBusEntry(m_folder, NameOf(path)) : std::nullopt;
         if (!entry || VirtualBusPath(*entry) != path) {
             error = "virtual HID interface not present: " + path;
             return nullptr;
@@ -123,6 +119,12 @@ public:
     }
 
 private:
+    // NAME of "vhid:NAME#...".
+    static std::string NameOf(std::string_view path) {
+        const std::string_view rest = path.substr(kVirtualPathPrefix.size());
+        return std::string(rest.substr(0, rest.find('#')));
+    }
+
     std::string m_folder;
 };
 

@@ -359,6 +359,17 @@ TEST(HidrawBackend, StalePathsDoNotOpen) {
     }
 }
 
+TEST(HidrawBackend, ForeignPathsAreRefusedWithoutOpening) {
+    CHidrawRig rig;
+    rig.AddNode({.number = 3, .descriptorHex = std::string(kCommandDescriptorHex)});
+    for (const char* path : {"", "x", "/dev", "vhid:x#col01", "/dev/hidraw3"}) {
+        SCOPED_TRACE(path);
+        std::string error;
+        EXPECT_EQ(rig.Backend()->Open(path, true, true, error), nullptr);
+        EXPECT_FALSE(error.empty());
+    }
+}
+
 TEST(HidrawBackend, NonUsbDevicesHaveVersionZero) {
     CHidrawRig rig;
     rig.AddNode(

@@ -171,6 +171,8 @@ TEST(ReportDescriptor, RejectsMalformedAndOversizedDescriptors) {
         {"collections too deep", Repeat("A101", 65) + Repeat("C0", 65)},
         {"too many caps", "0509 A101 7501 9501" + Repeat("0901 8102", 4097) + "C0"},
         {"too many usages", "0509 A101" + Repeat("0901", 4097) + "7501 9501 8102 C0"},
+        {"too many button slots",
+         "0507 A101 1500 25FF 7508 96FF0F" + Repeat("0901", 17) + "8100 C0"},
     };
     for (const BadDescriptor& bad : cases) {
         SCOPED_TRACE(bad.what);

@@ -84,11 +84,30 @@ TEST(UsageDecoder, MouseButtonsAndSignedValues) {
 }
 
 TEST(UsageDecoder, ScalesToThePhysicalRange) {
-    const CDecoded decoded("0501 0901 A101 0930 1500 26FF00 3500 46E803 7508 9501 8102 C0",
-                           "00 33");
-    ASSERT_TRUE(decoded.ok);
-    EXPECT_EQ(decoded.items.at(0).rawValue, 0x33u);
-    EXPECT_EQ(decoded.items.at(0).scaledValue, 200);  // 51 of 255 in 0..1000
+    struct Case {
+        const char* descriptorHex;
+        const char* reportHex;
+        std::uint32_t raw;
+        std::int32_t scaled;
+    };
+    const Case cases[] = {
+        // 51 of 0..255 in 0..1000
+        {"0501 0901 A101 0930 1500 26FF00 3500 46E803 7508 9501 8102 C0", "00 33", 0x33, 200},
+        // full 32-bit ranges: the intermediate product needs more than 64 bits
+        {"0501 0901 A101 0930 1700000080 27FFFFFF7F 3700000080 47FFFFFF7F 7520 9501 8102 C0",
+         "00 FF FF FF 7F", 0x7FFFFFFF, 0x7FFFFFFF},
+        {"0501 0901 A101 0930 1700000080 27FFFFFF7F 3700000080 47FFFFFF7F 7520 9501 8102 C0",
+         "00 00 00 00 80", 0x80000000, -0x7FFFFFFF - 1},
+        // outside the logical range: no scaled value
+        {"0501 0901 A101 0930 1500 2564 3500 45 0A 7508 9501 8102 C0", "00 C8", 0xC8, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reportHex);
+        const CDecoded decoded(c.descriptorHex, c.reportHex);
+        ASSERT_TRUE(decoded.ok);
+        EXPECT_EQ(decoded.items.at(0).rawValue, c.raw);
+        EXPECT_EQ(decoded.items.at(0).scaledValue, c.scaled);
+    }
 }
 
 TEST(UsageDecoder, ShortReportFailsForValuesWithoutReadingPastIt) {

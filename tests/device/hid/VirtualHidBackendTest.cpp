@@ -27,6 +27,7 @@ using ::testing::ElementsAre;
 using ::testing::Not;
 
 constexpr int kPromptMs = 2000;
+constexpr const char* kCommandPath = "vhid:mouse-cmd#vid_0c45&pid_6656&mi_01&col04";
 constexpr std::uint8_t kOutputReport = 0x01, kSetOutputReport = 0x02, kInputReport = 0x03;
 
 std::string BusJson(std::uint32_t usagePage, std::uint32_t usage, std::uint32_t collection,
@@ -181,8 +182,6 @@ TEST(VirtualBus, FolderComesFromTheEnvironment) {
     }
 }
 
-constexpr const char* kCommandPath = "vhid:mouse-cmd#vid_0c45&pid_6656&mi_01&col04";
-
 TEST(VirtualBus, WrittenReportIsAnsweredThroughTheDefaultBackends) {
     const CTempFolder bus;
     const CScopedEnv env("TOLMI_VHID_DIR", bus.Path().string());
@@ -294,10 +293,17 @@ TEST(VirtualBus, DescriptionsThatDoNotFitAreSkipped) {
                                    "vhid:i-good#vid_0c45&pid_6656&mi_01&col03"));
 }
 
-TEST(VirtualBus, MissingFolderIsAnEmptyListing) {
+TEST(VirtualBus, MissingFolderListsAndOpensNothing) {
+    const auto backend = MakeVirtualHidBackend("/nonexistent/tolmi-vhid");
     std::vector<std::string> paths;
-    EXPECT_TRUE(MakeVirtualHidBackend("/nonexistent/tolmi-vhid")->Enumerate(paths));
+    EXPECT_TRUE(backend->Enumerate(paths));
     EXPECT_TRUE(paths.empty());
+    for (const char* path : {"", "vhid", "vhid:", kCommandPath, "/dev/hidraw0#col01"}) {
+        SCOPED_TRACE(path);
+        std::string error;
+        EXPECT_EQ(backend->Open(path, true, true, error), nullptr);
+        EXPECT_FALSE(error.empty());
+    }
 }
 
 TEST(VirtualBus, SocketInAFolderTooDeepForASocketAddress) {
