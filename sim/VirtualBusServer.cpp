@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,32 @@ bool WaitUntil(Clock::time_point due, int wake) {
         pollfd fd{wake, POLLIN, 0};
         if (ppoll(&fd, 1, &timeout, nullptr) > 0) return false;
     }
+}
+
+// One message and the moment the host sent it: the kernel stamps it on the way in, so
+// the modelled link time does not include this thread's wake-up.
+ssize_t ReceiveStamped(int fd, std::span<std::uint8_t> buffer, Clock::time_point& sent) {
+    iovec data{buffer.data(), buffer.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t size = recvmsg(fd, &message, 0);
+    sent = Clock::now();
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); size > 0 && c; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) continue;
+        timespec stamp{};
+        std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+        const auto stampedAgo =
+            std::chrono::system_clock::now().time_since_epoch() -
+            (std::chrono::seconds(stamp.tv_sec) + std::chrono::nanoseconds(stamp.tv_nsec));
+        // A clock step would make it nonsense; then the wake-up time stands.
+        if (stampedAgo > Clock::duration::zero() && stampedAgo < std::chrono::milliseconds(100))
+            sent -= std::chrono::duration_cast<Clock::duration>(stampedAgo);
+    }
+    return size;
 }
 
 }  // namespace
@@ -257,11 +284,12 @@ void CVirtualBusServer::Serve(Plugged& plugged) {
         std::vector<int> closed;
         for (std::size_t i = 2; i < fds.size() && serving; ++i) {
             if (fds[i].revents == 0) continue;
-            const ssize_t size = recv(fds[i].fd, buffer.data(), buffer.size(), 0);
+            Clock::time_point sent;
+            const ssize_t size = ReceiveStamped(fds[i].fd, buffer, sent);
             if (size <= 0)
                 closed.push_back(fds[i].fd);
             else
-                serving = Answer(plugged, fds[i].fd,
+                serving = Answer(plugged, fds[i].fd, sent,
                                  std::span(buffer).first(static_cast<std::size_t>(size)));
         }
         const std::scoped_lock lock(plugged.connectionMutex);
@@ -270,6 +298,9 @@ void CVirtualBusServer::Serve(Plugged& plugged) {
         });
         if (fds[1].revents & POLLIN) {
             CUniqueFd connection(accept4(plugged.listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            const int on = 1;
+            if (connection.IsValid())
+                setsockopt(connection.Get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
             if (connection.IsValid()) plugged.connections.push_back(std::move(connection));
         }
     }
@@ -280,8 +311,8 @@ void CVirtualBusServer::Serve(Plugged& plugged) {
 }
 
 bool CVirtualBusServer::Answer(Plugged& plugged, int connection,
+                               std::chrono::steady_clock::time_point sent,
                                std::span<const std::uint8_t> message) {
-    const auto arrival = Clock::now();
     if (!plugged.handler) return true;
     const SimResponse response = plugged.handler(message[0], message.subspan(1));
     if (response.unplug) {
@@ -289,7 +320,7 @@ bool CVirtualBusServer::Answer(Plugged& plugged, int connection,
         return false;
     }
     const auto link = m_linkDelay.load();
-    auto due = arrival + link + response.delay;  // the request crossed, the device waited
+    auto due = sent + link + response.delay;  // the request crossed, the device waited
     for (const std::vector<std::uint8_t>& reply : response.replies) {
         due += link;
         if (!WaitUntil(due, plugged.wakeFd.Get())) return false;

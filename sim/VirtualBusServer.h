@@ -66,7 +66,8 @@ private:
     struct Plugged;
     void Serve(Plugged& plugged);
     // True to keep serving the connection.
-    bool Answer(Plugged& plugged, int connection, std::span<const std::uint8_t> message);
+    bool Answer(Plugged& plugged, int connection, std::chrono::steady_clock::time_point sent,
+                std::span<const std::uint8_t> message);
     // Unplugs every interface from inside a serving thread: the device vanished.
     void Vanish();
     static void Stop(Plugged& plugged);
