@@ -109,6 +109,13 @@ bool WaitUntil(Clock::time_point due, int wake) {
     }
 }
 
+CUniqueFd AcceptHost(int listenFd) {
+    CUniqueFd host(accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC));
+    const int on = 1;
+    if (host.IsValid()) setsockopt(host.Get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    return host;
+}
+
 // One message and the moment the host sent it: the kernel stamps it on the way in, so
 // the modelled link time does not include this thread's wake-up.
 ssize_t ReceiveStamped(int fd, std::span<std::uint8_t> buffer, Clock::time_point& sent) {
@@ -264,7 +271,9 @@ bool CVirtualBusServer::SendInputReport(const std::string& name,
     const std::scoped_lock connections(plugged.connectionMutex);
     bool sent = false;
     for (const CUniqueFd& connection : plugged.connections)
-        if (send(connection.Get(), message.data(), message.size(), MSG_NOSIGNAL) >= 0) sent = true;
+        if (send(connection.Get(), message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) >=
+            0)
+            sent = true;
     return sent;
 }
 
@@ -286,23 +295,19 @@ void CVirtualBusServer::Serve(Plugged& plugged) {
             if (fds[i].revents == 0) continue;
             Clock::time_point sent;
             const ssize_t size = ReceiveStamped(fds[i].fd, buffer, sent);
-            if (size <= 0)
-                closed.push_back(fds[i].fd);
-            else
+            if (size > 0)
                 serving = Answer(plugged, fds[i].fd, sent,
                                  std::span(buffer).first(static_cast<std::size_t>(size)));
+            else if (size == 0 || (errno != EINTR && errno != EAGAIN))
+                closed.push_back(fds[i].fd);  // the host closed its end, or it broke
         }
         const std::scoped_lock lock(plugged.connectionMutex);
         std::erase_if(plugged.connections, [&closed](const CUniqueFd& connection) {
             return std::find(closed.begin(), closed.end(), connection.Get()) != closed.end();
         });
-        if (fds[1].revents & POLLIN) {
-            CUniqueFd connection(accept4(plugged.listenFd.Get(), nullptr, nullptr, SOCK_CLOEXEC));
-            const int on = 1;
-            if (connection.IsValid())
-                setsockopt(connection.Get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
-            if (connection.IsValid()) plugged.connections.push_back(std::move(connection));
-        }
+        if (fds[1].revents & POLLIN)
+            if (CUniqueFd host = AcceptHost(plugged.listenFd.Get()); host.IsValid())
+                plugged.connections.push_back(std::move(host));
     }
     const std::scoped_lock lock(plugged.connectionMutex);
     plugged.connections.clear();
@@ -326,8 +331,9 @@ bool CVirtualBusServer::Answer(Plugged& plugged, int connection,
         if (!WaitUntil(due, plugged.wakeFd.Get())) return false;
         std::vector<std::uint8_t> out{kBusInputReport};
         out.insert(out.end(), reply.begin(), reply.end());
-        // A host that went away is noticed by the next poll.
-        send(connection, out.data(), out.size(), MSG_NOSIGNAL);
+        // Never blocks: a host that went away is noticed by the next poll, and one that
+        // stopped reading loses the report, as it would on a USB link.
+        send(connection, out.data(), out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
     return true;
 }
