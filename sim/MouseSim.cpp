@@ -11,13 +11,13 @@ constexpr std::uint8_t kNotificationDescriptor[] = {
     0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x15, 0x00, 0x26, 0xFF, 0x03,
     0x19, 0x00, 0x2A, 0xFF, 0x03, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0};
 
-VirtualInterfaceSpec MouseInterface(const std::string& name) {
-    VirtualInterfaceSpec spec;
-    spec.name = name;
-    spec.vendorId = kMouseVendorId;
-    spec.productId = kMouseProductId;
-    spec.interfaceNumber = 1;
-    return spec;
+VirtualInterface MouseInterface(const std::string& name) {
+    VirtualInterface iface;
+    iface.name = name;
+    iface.vendorId = kMouseVendorId;
+    iface.productId = kMouseProductId;
+    iface.interfaceNumber = 1;
+    return iface;
 }
 
 }  // namespace
@@ -32,33 +32,33 @@ SimDeviceConfig PlainMouseConfig() {
     return config;
 }
 
-VirtualInterfaceSpec MouseCommandInterface(const std::string& name) {
-    VirtualInterfaceSpec spec = MouseInterface(name);
-    spec.collectionNumber = 4;
-    spec.usagePage = 0xFF1C;
-    spec.usage = 0x92;
-    spec.inputReportLength = kReportSize;
-    spec.outputReportLength = kReportSize;
-    spec.reportDescriptor.assign(std::begin(kCommandDescriptor), std::end(kCommandDescriptor));
-    return spec;
+VirtualInterface MouseCommandInterface(const std::string& name) {
+    VirtualInterface iface = MouseInterface(name);
+    iface.collectionNumber = 4;
+    iface.usagePage = 0xFF1C;
+    iface.usage = 0x92;
+    iface.inputReportLength = kReportSize;
+    iface.outputReportLength = kReportSize;
+    iface.reportDescriptor.assign(std::begin(kCommandDescriptor), std::end(kCommandDescriptor));
+    return iface;
 }
 
-VirtualInterfaceSpec MouseNotificationInterface(const std::string& name) {
-    VirtualInterfaceSpec spec = MouseInterface(name);
-    spec.collectionNumber = 3;
-    spec.usagePage = 0x000C;
-    spec.usage = 0x0001;
-    spec.inputReportLength = 3;
-    spec.outputReportLength = 0;
-    spec.reportDescriptor.assign(std::begin(kNotificationDescriptor),
-                                 std::end(kNotificationDescriptor));
-    return spec;
+VirtualInterface MouseNotificationInterface(const std::string& name) {
+    VirtualInterface iface = MouseInterface(name);
+    iface.collectionNumber = 3;
+    iface.usagePage = 0x000C;
+    iface.usage = 0x0001;
+    iface.inputReportLength = 3;
+    iface.outputReportLength = 0;
+    iface.reportDescriptor.assign(std::begin(kNotificationDescriptor),
+                                  std::end(kNotificationDescriptor));
+    return iface;
 }
 
 std::optional<PluggedMouse> PlugMouse(CVirtualBusServer& bus, CSimDevice& device,
                                       const std::string& name) {
-    const VirtualInterfaceSpec command = MouseCommandInterface(name + "-col04");
-    const VirtualInterfaceSpec notification = MouseNotificationInterface(name + "-col03");
+    const VirtualInterface command = MouseCommandInterface(name + "-col04");
+    const VirtualInterface notification = MouseNotificationInterface(name + "-col03");
     const auto answer = [&device](std::uint8_t type, std::span<const std::uint8_t> report) {
         return type == kBusInputReport ? SimResponse{} : device.Receive(report);
     };

@@ -19,9 +19,9 @@ inline constexpr std::uint16_t kSimMouseMinimumDpi = 200;
 
 SimDeviceConfig PlainMouseConfig();
 // Interface 1, collection 4: the vendor-defined command interface, 64-byte reports.
-VirtualInterfaceSpec MouseCommandInterface(const std::string& name);
+VirtualInterface MouseCommandInterface(const std::string& name);
 // Interface 1, collection 3: consumer control, 3-byte input reports (id 1, one usage).
-VirtualInterfaceSpec MouseNotificationInterface(const std::string& name);
+VirtualInterface MouseNotificationInterface(const std::string& name);
 
 struct PluggedMouse {
     std::string commandName;  // bus names, for SendInputReport and Unplug

@@ -59,17 +59,17 @@ CUniqueFd Listen(const std::string& path) {
     return fd;
 }
 
-Json::Value Describe(const VirtualInterfaceSpec& spec, const std::string& socketName) {
+Json::Value Describe(const VirtualInterface& iface, const std::string& socketName) {
     Json::Value value(Json::objectValue);
-    value["vendor_id"] = spec.vendorId;
-    value["product_id"] = spec.productId;
-    value["interface"] = spec.interfaceNumber;
-    value["collection"] = spec.collectionNumber;
-    value["usage_page"] = spec.usagePage;
-    value["usage"] = spec.usage;
-    value["input_report_length"] = spec.inputReportLength;
-    value["output_report_length"] = spec.outputReportLength;
-    value["report_descriptor"] = UpperHex(spec.reportDescriptor);
+    value["vendor_id"] = iface.vendorId;
+    value["product_id"] = iface.productId;
+    value["interface"] = iface.interfaceNumber;
+    value["collection"] = iface.collectionNumber;
+    value["usage_page"] = iface.usagePage;
+    value["usage"] = iface.usage;
+    value["input_report_length"] = iface.inputReportLength;
+    value["output_report_length"] = iface.outputReportLength;
+    value["report_descriptor"] = UpperHex(iface.reportDescriptor);
     value["socket"] = socketName;
     return value;
 }
@@ -144,14 +144,14 @@ ssize_t ReceiveStamped(int fd, std::span<std::uint8_t> buffer, Clock::time_point
 
 }  // namespace
 
-std::string VirtualInterfacePath(const VirtualInterfaceSpec& spec) {
-    return "vhid:" + spec.name + "#vid_" + Hex4(spec.vendorId, 4) + "&pid_" +
-           Hex4(spec.productId, 4) + "&mi_" + Hex4(spec.interfaceNumber, 2) + "&col" +
-           Hex4(spec.collectionNumber, 2);
+std::string VirtualInterfacePath(const VirtualInterface& iface) {
+    return "vhid:" + iface.name + "#vid_" + Hex4(iface.vendorId, 4) + "&pid_" +
+           Hex4(iface.productId, 4) + "&mi_" + Hex4(iface.interfaceNumber, 2) + "&col" +
+           Hex4(iface.collectionNumber, 2);
 }
 
 struct CVirtualBusServer::Plugged {
-    VirtualInterfaceSpec spec;
+    VirtualInterface iface;
     ReportHandler handler;
     std::string jsonPath;
     std::string socketPath;
@@ -171,10 +171,10 @@ CVirtualBusServer::~CVirtualBusServer() {
     UnplugAll();
 }
 
-bool CVirtualBusServer::Plug(const VirtualInterfaceSpec& spec, ReportHandler handler) {
-    if (spec.name.empty() || spec.name.find('/') != std::string::npos) return false;
+bool CVirtualBusServer::Plug(const VirtualInterface& iface, ReportHandler handler) {
+    if (iface.name.empty() || iface.name.find('/') != std::string::npos) return false;
     std::unique_lock lock(m_mutex);
-    if (auto it = m_plugged.find(spec.name); it != m_plugged.end()) {
+    if (auto it = m_plugged.find(iface.name); it != m_plugged.end()) {
         if (!it->second->stopped) return false;
         // Vanished earlier; its thread has ended or is ending.
         std::unique_ptr<Plugged> gone = std::move(it->second);
@@ -182,16 +182,16 @@ bool CVirtualBusServer::Plug(const VirtualInterfaceSpec& spec, ReportHandler han
         lock.unlock();
         if (gone->thread.joinable()) gone->thread.join();
         lock.lock();
-        if (m_plugged.contains(spec.name)) return false;
+        if (m_plugged.contains(iface.name)) return false;
     }
 
     std::error_code error;
     std::filesystem::create_directories(m_folder, error);
     auto plugged = std::make_unique<Plugged>();
-    plugged->spec = spec;
+    plugged->iface = iface;
     plugged->handler = std::move(handler);
-    plugged->jsonPath = m_folder + spec.name + ".json";
-    const std::string socketName = spec.name + ".sock";
+    plugged->jsonPath = m_folder + iface.name + ".json";
+    const std::string socketName = iface.name + ".sock";
     plugged->socketPath = m_folder + socketName;
     plugged->wakeFd.Reset(eventfd(0, EFD_CLOEXEC));
     plugged->listenFd = Listen(plugged->socketPath);
@@ -199,9 +199,9 @@ bool CVirtualBusServer::Plug(const VirtualInterfaceSpec& spec, ReportHandler han
 
     Json::StreamWriterBuilder writer;
     writer["indentation"] = "  ";
-    const std::string text = Json::writeString(writer, Describe(spec, socketName)) + "\n";
+    const std::string text = Json::writeString(writer, Describe(iface, socketName)) + "\n";
     // Only now that the socket listens may a host find the description.
-    if (!WriteAtomically(plugged->jsonPath, m_folder + "." + spec.name + ".json.tmp", text)) {
+    if (!WriteAtomically(plugged->jsonPath, m_folder + "." + iface.name + ".json.tmp", text)) {
         unlink(plugged->socketPath.c_str());
         return false;
     }
@@ -213,7 +213,7 @@ bool CVirtualBusServer::Plug(const VirtualInterfaceSpec& spec, ReportHandler han
         unlink(served.socketPath.c_str());
         return false;
     }
-    m_plugged[spec.name] = std::move(plugged);
+    m_plugged[iface.name] = std::move(plugged);
     return true;
 }
 

@@ -22,7 +22,7 @@ inline constexpr std::uint8_t kBusOutputReport = 0x01;     // a report write fro
 inline constexpr std::uint8_t kBusSetOutputReport = 0x02;  // a set-output-report request
 inline constexpr std::uint8_t kBusInputReport = 0x03;      // a report from the device
 
-struct VirtualInterfaceSpec {
+struct VirtualInterface {
     std::string name;  // of NAME.json and the socket
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
@@ -36,7 +36,7 @@ struct VirtualInterfaceSpec {
 };
 
 // "vhid:NAME#vid_0c45&pid_6656&mi_01&col04"
-std::string VirtualInterfacePath(const VirtualInterfaceSpec& spec);
+std::string VirtualInterfacePath(const VirtualInterface& iface);
 
 class CVirtualBusServer {
 public:
@@ -55,7 +55,7 @@ public:
 
     // Listens, then publishes NAME.json. An empty handler drops what the host sends.
     // False when the folder, the socket or the file cannot be made, or the name is taken.
-    bool Plug(const VirtualInterfaceSpec& spec, ReportHandler handler);
+    bool Plug(const VirtualInterface& iface, ReportHandler handler);
     void Unplug(const std::string& name);
     void UnplugAll();
     bool IsPlugged(const std::string& name) const;
