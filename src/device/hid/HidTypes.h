@@ -68,8 +68,8 @@ struct HidDataItem {
     bool dataSet = false;  // filled by the last decode
     std::uint16_t usageMin = 0;
     std::uint16_t usageMax = 0;
-    std::vector<std::uint16_t>
-        usages;               // buttons: pressed usages, then 0 when shorter than its room
+    // Buttons: the pressed usages, then 0 when shorter than its room (one slot per element).
+    std::vector<std::uint16_t> usages;
     std::uint16_t usage = 0;  // values
     std::uint32_t rawValue = 0;
     std::int32_t scaledValue = 0;
