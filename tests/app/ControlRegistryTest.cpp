@@ -4,7 +4,8 @@
 #include "app/ControlRegistry.h"
 #include "controls/CircleProgressUI.h"
 #include "controls/DeviceKeyButtonUI.h"
-#include "device/DevicePages.h"
+#include "device/TavrinMouseDevice.h"
+#include "device/TavrinUSBDevice.h"
 #include "panels/FeaturePanels.h"
 #include "ui/UILib.h"
 
@@ -44,7 +45,7 @@ TEST_F(ControlRegistryTest, EveryFactoryRowCreatesItsClass) {
         SCOPED_TRACE(std::string(name));
         auto control = CControlFactory::Instance().CreateControl(name);
         ASSERT_NE(control, nullptr);
-        // Class names drop the C prefix; the device classes also carry "UI".
+        // Class names drop the C prefix (IsClass also takes them with "UI" appended).
         std::string expected(name.substr(1));
         EXPECT_TRUE(control->IsClass(expected)) << control->GetClass();
     }

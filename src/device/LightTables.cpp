@@ -1,0 +1,2 @@
+// Placeholder; the tables come with the base renderers.
+#include "device/LightTables.h"
