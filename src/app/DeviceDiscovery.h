@@ -90,15 +90,15 @@ public:
     std::uint64_t PassCount() const { return m_passCount.load(); }
 
 private:
-    class CChangeWatch;
-    // One look at the interfaces; false when a listing failed or a probe should be
-    // retried soon.
+    // One look at the interfaces; false when a listing failed or an interface could not
+    // be probed, so the next look comes soon.
     bool ScanPass(const CManualResetEvent& stop);
-    bool ScanForArrivals(const CManualResetEvent& stop, std::vector<std::string>& present,
-                         std::vector<bool>& listedBackends);
-    void CheckPresence(const CManualResetEvent& stop, const std::vector<std::string>& present,
-                       const std::vector<bool>& listedBackends);
-    int WaitTimeoutMs(bool retrySoon) const;
+    bool ProbeArrivals(const CManualResetEvent& stop,
+                       const std::vector<std::vector<std::string>>& present);
+    void CheckPresence(const CManualResetEvent& stop,
+                       const std::vector<std::vector<std::string>>& present,
+                       const std::vector<bool>& listed);
+    int WaitTimeoutMs(int retries, bool seesEveryChange) const;
 
     std::shared_ptr<CSlotList> m_slots;
     WindowHandle m_window;

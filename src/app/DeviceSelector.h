@@ -14,11 +14,13 @@
 #include "platform/Events.h"
 #include "platform/WindowMessages.h"
 
+class CContainerUI;
 class CControlUI;
 class CDeviceOptionUI;
 class CMpDevicePowerUI;
 class CPaintManagerUI;
 class CTavrinUSBDevice;
+class CTabLayoutUI;
 class IDialogBuilderCallback;
 
 // What the selector asks of the main window. Unset hooks do nothing.
@@ -32,6 +34,9 @@ struct SelectorHooks {
     // Ends a recording or capture: removes the input hook, stops the recording as its
     // stop button does and enables the selector again.
     std::function<void()> endCapture;
+    // The number of visible entries changed (the lighting panels offer synchronised
+    // lighting only while more than one device is shown).
+    std::function<void(int visibleEntries)> visibleEntriesChanged;
 };
 
 // The entry the user chose last.
@@ -106,16 +111,20 @@ public:
     const std::vector<CMpDevicePowerUI*>& PowerPanels() const { return m_powerPanels; }
 
 private:
-    void AttachCommand(const DeviceSlot& slot, int slotIndex);
+    void AttachCommand(const DeviceSlot& slot);
     void AttachNotification(const DeviceSlot& slot);
     void DetachCommand(const DeviceSlot& slot);
     void DetachNotification(const DeviceSlot& slot);
+    CTavrinUSBDevice* DeviceForSlot(const DeviceSlot& slot) const;
+    CTavrinUSBDevice* SyncDeviceForSlot(const DeviceSlot& slot) const;
     std::vector<CTavrinUSBDevice*>& MutableDevicesOfKind(int kindCode);
     int EntryIndexOf(const CTavrinUSBDevice* device) const;
+    int SelectedEntry() const;
     void SelectEntry(int entry);
-    void ShowPowerPageOf(const CDeviceOptionUI& entry);
+    void RememberSelection(int entry);
     void SelectBoundPage(const CDeviceOptionUI& entry);
-    void TellLightingPanels(bool severalVisible);
+    void ShowPowerPageOf(const CDeviceOptionUI& entry);
+    void UpdatePagesShown();
 
     SelectorHooks m_hooks;
     std::shared_ptr<CSlotList> m_slots;
@@ -124,9 +133,9 @@ private:
     IDialogBuilderCallback* m_callback = nullptr;
     WindowHandle m_mainWindow = kNoWindow;
     std::string m_profileText;
-    CControlUI* m_entryLayout = nullptr;     // "device_select_layout"
-    CControlUI* m_deviceSwitch = nullptr;    // "device_switch"
-    CControlUI* m_powerSwitch = nullptr;     // "device_power_switch"
+    CContainerUI* m_entryLayout = nullptr;   // "device_select_layout"
+    CTabLayoutUI* m_deviceSwitch = nullptr;  // "device_switch"
+    CTabLayoutUI* m_powerSwitch = nullptr;   // "device_power_switch"
     CControlUI* m_noDeviceNotice = nullptr;  // "No_device_Link"
     std::vector<CTavrinUSBDevice*> m_mousepads;
     std::vector<CTavrinUSBDevice*> m_mice;
