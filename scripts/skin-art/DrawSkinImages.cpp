@@ -179,6 +179,42 @@ void NoDevice(QPainter& p, QColor c) {
     p.drawLine(QPointF(128, 64), QPointF(136, 70));
 }
 
+// The mouse seen from above, 200 x 340: the device picture under the mouse page's key
+// and LED buttons, which are placed over it by the page layout.
+void MouseTopView(QPainter& p, QColor c) {
+    QPainterPath body;
+    body.moveTo(100, 12);
+    body.cubicTo(150, 12, 176, 40, 178, 100);
+    body.lineTo(174, 250);
+    body.cubicTo(170, 310, 140, 330, 100, 330);
+    body.cubicTo(60, 330, 30, 310, 26, 250);
+    body.lineTo(22, 100);
+    body.cubicTo(24, 40, 50, 12, 100, 12);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kPanel);
+    p.drawPath(body);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Line(c, 2.2));
+    p.drawPath(body);
+    p.setPen(Line(kSecondary, 1.6));
+    p.drawLine(QPointF(100, 14), QPointF(100, 38));
+    p.drawLine(QPointF(100, 118), QPointF(100, 130));
+    QPainterPath buttonsEdge;
+    buttonsEdge.moveTo(23, 122);
+    buttonsEdge.quadTo(100, 142, 177, 122);
+    p.drawPath(buttonsEdge);
+    p.drawRoundedRect(QRectF(91, 40, 18, 44), 9, 9);  // wheel
+    for (int y = 50; y <= 74; y += 6) p.drawLine(QPointF(95, y), QPointF(105, y));
+    p.drawRoundedRect(QRectF(92, 91, 16, 10), 3, 3);   // DPI up
+    p.drawRoundedRect(QRectF(92, 105, 16, 10), 3, 3);  // DPI down
+    p.drawRoundedRect(QRectF(24, 150, 10, 30), 4, 4);  // forward
+    p.drawRoundedRect(QRectF(24, 188, 10, 30), 4, 4);  // back
+    p.drawEllipse(QPointF(100, 168), 7, 7);            // mode
+    p.setPen(Line(kAccent, 1.6));
+    p.drawEllipse(QPointF(100, 270), 9, 9);  // logo
+    p.drawLine(QPointF(96, 270), QPointF(104, 270));
+}
+
 // The program icon: an accent ring with a mouse.
 void AppIcon(QPainter& p, QColor c) {
     p.setPen(Qt::NoPen);
@@ -229,6 +265,7 @@ void DrawAll() {
     }
     Save("common/no_device", 160, 100, NoDevice, kText);
     Save("common/app_icon", 64, 64, AppIcon, kAccent);
+    Save("device/mouse_top", 200, 340, MouseTopView, kText);
 }
 
 }  // namespace
