@@ -1,37 +1,31 @@
+// The main window: initialisation, threads, language, screen fit, child windows and the
+// flags it pushes into the devices.
 #include "app/MainWnd.h"
 
 #include <array>
-#include <cstdio>
+#include <charconv>
 #include <string>
 
 #include "app/AppMessages.h"
 #include "app/ControlRegistry.h"
 #include "app/LanguageConfig.h"
+#include "app/MsgWnd.h"
+#include "device/TavrinUSBDevice.h"
 #include "platform/Platform.h"
 #include "ui/UILib.h"
 #include "ui/UIScreen.h"
 
 namespace {
 
-constexpr std::uint32_t kTimerFitToScreen = 1011;
-constexpr std::uint32_t kTimerTrayMenu = 1032;
-constexpr std::uint32_t kTimerApplyProfile = 1055;
 constexpr int kFitWidth = 1000;
 constexpr int kFitHeight = 640;
-constexpr WPARAM kPowerSuspend = 4;
-constexpr WPARAM kPowerResumeAutomatic = 0x12;
+constexpr int kSettingsWidth = 630;
+constexpr int kSettingsHeight = 500;
+constexpr int kSettingsRightInset = 30;  // scaled pixels left of the main window's right edge
+constexpr int kSettingsTopInset = 60;    // scaled pixels below the main window's top
 constexpr const char* kFontFace = "Verdana Unicode MS";
-constexpr const char* kTextLightControlOn = "控制灯光";
-constexpr const char* kTextLightControlOff = "不控制灯光";
-constexpr const char* kTrayIconFile = "common/app_icon.png";
-// The maker's home page, opened by the "net_btn" control.
-constexpr const char* kMakerHomePage = "https://www.tolmi.com/";
-
-bool IsKnownDpi(int dpi) {
-    for (int known : {48, 72, 96, 120, 144, 168, 192})
-        if (dpi == known) return true;
-    return false;
-}
+constexpr const char* kAppIconFile = "common/app_icon.png";
+constexpr const char* kTrayMenuLayout = "menu.xml";
 
 // Languages whose texts need the font table rebuilt with the program's face.
 bool NeedsFontRebuild(int index) {
@@ -42,15 +36,34 @@ bool NeedsFontRebuild(int index) {
 
 int WindowDpiForMonitor(int width, int height) {
     const int dpi = (width > 1500 && height > 960) ? 144 : 96;
-    if (!IsKnownDpi(dpi)) {
+    if (!IsSupportedDpi(dpi)) {
         DebugOutput("MAIN_WND DPI SET ERROR");
         return 96;
     }
     return dpi;
 }
 
-CMainWnd::CMainWnd() = default;
-CMainWnd::~CMainWnd() = default;
+CMainWnd::CMainWnd() : CMainWnd(MainWndOptions{}) {}
+
+CMainWnd::CMainWnd(MainWndOptions options)
+    : m_options(std::move(options)), m_threads(m_options.threadStopWait) {
+    AddVirtualWnd("mainpage", &m_mainPage);
+    // The window's message map: these two types reach their rows through the pump.
+    for (const char* type : {"itemactivate", "setfocus"}) {
+        AddNotifyHandler(type, [this](TNotifyUI& msg) {
+            const std::string& name = msg.sender->GetName();
+            if (const auto hit = FindRoute(msg.type, name))
+                Dispatch(*hit, &msg, nullptr, msg.type, name);
+        });
+    }
+}
+
+CMainWnd::~CMainWnd() {
+    // Threads first: a thread must never see the window half gone.
+    m_threads.StopAll();
+    m_systemEvents.StopWatching();
+    RemoveVirtualWnd("mainpage");
+}
 
 void CMainWnd::InitWindow() {
     DebugOutput("InitWindow");
@@ -62,108 +75,48 @@ void CMainWnd::InitWindow() {
     m_restoreBtn = pm.FindControl("restorebtn");
     m_minBtn = pm.FindControl("minbtn");
     m_skinBtn = pm.FindControl("skinbtn");
+    m_gameModeBtn = pm.FindControl("gamemodebtn");
+    m_cloudBtn = pm.FindControl("cloudbtn");
+    m_smartEyesBtn = pm.FindControl("smarteyesbtn");
     m_setBtn = pm.FindControl("setbtn");
     SetMainWindowHandle(GetHWND());
-    SetIcon(kTrayIconFile);
+    SetIcon(kAppIconFile);
     m_tray = std::make_unique<CTrayIcon>();
-    m_tray->Create(GetHWND(), kTrayIconFile, kProductName);
+    m_tray->Create(GetHWND(), kAppIconFile, kProductName);
+    m_tray->SetContextMenuLayout(kTrayMenuLayout);
 }
 
 void CMainWnd::OnWindowInit() {
-    CMessageBus::Broadcast(kLightAnnounceMessageName, 1, 1);
+    BroadcastLightControl();
     ApplyLanguage(ReadLanguageIndex());
+    m_selector.SetHooks({
+        .showAndRaise = [this] { ShowAndRaise(); },
+        .closeChildWindows = [this] { CloseChildWindows(); },
+        .captureRunning = [this] { return !m_selectorEnabled; },
+        .endCapture = [this] { EndCapture(); },
+        .visibleEntriesChanged = [this](int count) { TellVisibleEntries(count); },
+    });
+    m_selector.BuildKindPages(GetPaintManager(), *this, GetHWND(), m_profileText);
+    m_selector.UpdateNoDeviceNotice();
     const UIRect screen = GetPrimaryScreenRect();
     m_screenWidth = screen.Width();
     m_screenHeight = screen.Height();
-    UpdateNoDeviceNotice();
     ShowWindow(true);
+    StartThreads();
     SetWindowTimer(kTimerFitToScreen, 100);
+    if (m_options.watchSystemEvents) m_systemEvents.Watch(GetHWND());
     m_initialised = true;
 }
 
-void CMainWnd::Notify(TNotifyUI& msg) {
-    if (msg.type != "timer")
-        DebugOutput(msg.type + " " + (msg.sender != nullptr ? msg.sender->GetName() : ""));
-    if (msg.type == "windowinit") {
-        OnWindowInit();
-    } else if (msg.type == "windowsize") {
-        // A display change is finished by the root's next size notification.
-    }
-    WindowImplBase::Notify(msg);
+void CMainWnd::StartThreads() {
+    m_threads.Start(kDiscoverySlot, m_selector.DiscoveryThreadBody(m_options.discovery));
+    m_threads.Start(kUpdateSlot, UpdateThreadBody(GetHWND(), m_options.updateService));
+    m_threads.Start(kSyncLightSlot, MakeSyncLightThreadBody());
 }
 
-void CMainWnd::OnClick(TNotifyUI& msg) {
-    const std::string& name = msg.sender->GetName();
-    if (msg.sender == m_closeBtn) {
-        ShowWindow(false);  // stays in the tray; the tray menu's "exit" ends the program
-        return;
-    }
-    if (name == "nodevice_ok_btn") {
-        ShowWindow(false);
-    } else if (name == "control_light_status") {
-        SetLightControl(m_lightControl == 0 ? 1 : 0);
-        CMessageBus::Broadcast(kLightAnnounceMessageName, 1, m_lightControl);
-    } else if (name == "net_btn") {
-        ShellOpen(kMakerHomePage);
-    } else if (msg.sender == m_minBtn || msg.sender == m_maxBtn || msg.sender == m_restoreBtn) {
-        WindowImplBase::OnClick(msg);
-    }
-}
-
-LRESULT CMainWnd::HandleCustomMessage(std::uint32_t msg, WPARAM wParam, LPARAM lParam,
-                                      bool& handled) {
-    if (HandleRegisteredMessage(msg, wParam, lParam)) {
-        handled = true;
-        return 0;
-    }
-    if (msg == Msg::Destroy) {
-        DebugOutput("退出测试");
-        PostQuitMessage(0);
-        handled = true;
-        return 0;
-    }
-    if (msg == Msg::PowerBroadcast) {
-        if (wParam == kPowerResumeAutomatic) m_suspended = false;
-        if (wParam == kPowerSuspend) m_suspended = true;
-        return 0;
-    }
-    if (m_suspended) return 0;
-    switch (msg) {
-        case Msg::DisplayChange:
-            DebugOutput("显示器分辨率发生变化");
-            FitToScreen();
-            break;
-        case Msg::Timer:
-            OnTimer(wParam);
-            break;
-        case AppMsg::TrayIcon:
-            OnTrayMessage(lParam);
-            break;
-        case AppMsg::MenuCommand:
-            OnMenuCommand(wParam);
-            break;
-        default:
-            return 0;
-    }
-    handled = true;
-    return 0;
-}
-
-bool CMainWnd::HandleRegisteredMessage(std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
-    const RegisteredMessages& registered = AppMessages();
-    if (msg == registered.instance) {
-        char line[96];
-        std::snprintf(line, sizeof line, "软件标示 %u，%xd%xd", msg, static_cast<unsigned>(wParam),
-                      static_cast<unsigned>(lParam));
-        DebugOutput(line);
-        ShowAndRaise();
-        return true;
-    }
-    if (msg == registered.lightRequest) {
-        if (wParam == 1 && (lParam == 0 || lParam == 1)) SetLightControl(static_cast<int>(lParam));
-        return true;
-    }
-    return msg == registered.updateStatus;  // forwarded to the settings window when open
+void CMainWnd::StopThreads() {
+    ShowWindow(false);
+    m_threads.StopAll();
 }
 
 std::unique_ptr<CControlUI> CMainWnd::CreateControl(std::string_view tag) {
@@ -173,86 +126,16 @@ std::unique_ptr<CControlUI> CMainWnd::CreateControl(std::string_view tag) {
 void CMainWnd::OnDestroy() {
     if (m_tray) m_tray->Remove();
     m_trayMenu.reset();
+    m_macroMenu.reset();
+    m_systemEvents.StopWatching();
 }
 
-void CMainWnd::OnTimer(WPARAM id) {
-    KillWindowTimer(static_cast<std::uint32_t>(id));
-    if (id == kTimerFitToScreen) {
-        FitToScreen();
-        GetPaintManager().Invalidate();
-        m_fitted = true;
-    } else if (id == kTimerTrayMenu) {
-        OpenTrayMenu();
-    } else if (id == kTimerApplyProfile) {
-        // Applying the selected profile comes with the profile panel.
-    }
-}
-
-void CMainWnd::OnTrayMessage(LPARAM mouseMessage) {
-    if (mouseMessage == kTrayLeftButtonUp) {
-        UpdateNoDeviceNotice();
-        if (IsVisible() && !IsMinimized()) {
-            ShowWindow(false);
-            return;
-        }
-        ShowWindow(true);
-        FitToScreen();
-        Restore();
-        BringToFront();
-        GetPaintManager().NeedUpdate();
-    } else if (mouseMessage == kTrayRightButtonUp) {
-        SetWindowTimer(kTimerTrayMenu, 10);
-    }
-}
-
-// The menu opens beside the panel that holds the tray, whichever edge it is on.
-void CMainWnd::OpenTrayMenu() {
-    UIPoint point = GetCursorPos();
-    const UIRect screen = GetScreenRectAt(point);
-    const UIRect work = GetWorkAreaAt(point);
-    int align = MenuAlign::Left | MenuAlign::Top;
-    if (work.top > screen.top) {
-        point.y = work.top + 1;
-        align = MenuAlign::Top | MenuAlign::Right;
-    } else if (work.left > screen.left) {
-        point.x = work.left + 1;
-        align = MenuAlign::Left | MenuAlign::Bottom;
-    } else if (work.bottom < screen.bottom) {
-        point.y = work.bottom - 20;
-        align = MenuAlign::Right | MenuAlign::Bottom;
-    } else if (work.right < screen.right) {
-        point.x = work.right - 1;
-        align = MenuAlign::Right | MenuAlign::Bottom;
-    }
-    m_trayMenu = std::make_unique<CMenuWnd>();
-    m_trayMenu->Init(GetHWND(), "menu.xml", point, align, &GetPaintManager());
-}
-
-void CMainWnd::OnMenuCommand(WPARAM ticket) {
-    const std::unique_ptr<MenuCmd> cmd = TakeMenuCmd(ticket);
-    if (!cmd) return;
-    if (cmd->name == "exit") Close();
-}
-
-void CMainWnd::SetLightControl(int state) {
-    m_lightControl = state;
-    if (CControlUI* status = GetPaintManager().FindControl("control_light_status"))
-        status->SetText(state != 0 ? kTextLightControlOn : kTextLightControlOff);
-}
-
-void CMainWnd::UpdateNoDeviceNotice() {
-    CPaintManagerUI& pm = GetPaintManager();
-    CControlUI* notice = pm.FindControl("No_device_Link");
-    if (notice == nullptr) return;
-    bool anyVisible = false;
-    if (auto* entries = dynamic_cast<CContainerUI*>(pm.FindControl("device_select_layout")))
-        for (int i = 0; i < entries->GetCount(); ++i)
-            anyVisible = anyVisible || entries->GetItemAt(i)->IsVisible();
-    notice->SetVisible(!anyVisible);
+CTavrinUSBDevice* CMainWnd::CurrentDevice() const {
+    return m_selector.CurrentDevice();
 }
 
 void CMainWnd::ShowAndRaise() {
-    UpdateNoDeviceNotice();
+    m_selector.UpdateNoDeviceNotice();
     ShowWindow(true);
     Restore();
     BringToFront();
@@ -272,14 +155,13 @@ void CMainWnd::FitToScreen() {
     ShowWindow(visible);
 }
 
+// ---- Language ----
+
 int CMainWnd::ReadLanguageIndex() const {
     const std::string stored = CSettingsStore().ReadValue("LANGUAGE");
     int id = 0;
-    try {
-        id = stored.empty() ? 0 : std::stoi(stored);
-    } catch (...) {
-        return 0;
-    }
+    const auto [end, error] = std::from_chars(stored.data(), stored.data() + stored.size(), id);
+    if (stored.empty() || error != std::errc{} || end != stored.data() + stored.size()) return 0;
     const std::vector<LanguageEntry> list = ReadLanguageList(LanguageConfigPath());
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i].id == id) return static_cast<int>(i);
@@ -332,5 +214,126 @@ void CMainWnd::ApplyLanguage(int index) {
         WriteLanguageIndex(entry.id);
     }
     GetPaintManager().Invalidate();
+    if (m_settingsWnd != kNoWindow) ::SendMessage(m_settingsWnd, AppMsg::LanguageChanged, 0, 0);
     GetPaintManager().NeedUpdate();
+}
+
+// ---- Child windows ----
+
+void CMainWnd::OpenSettingsWindow(bool centred) {
+    if (m_settingsWnd != kNoWindow) return;
+    SettingsWindowContext context{m_windowDpi, GetHWND(), m_languageIndex, {}};
+    for (const UpdateListEntry& entry : m_updateList)
+        if (entry.version != 0) context.updates.push_back(entry);
+    std::unique_ptr<WindowImplBase> window = MakeSettingsWindow(context);
+    if (!window || !window->Create(GetHWND(), "SetWnd", UIStyle::Popup | UIStyle::Visible,
+                                   UIStyle::ExToolWindow, 0, 0, kSettingsWidth, kSettingsHeight))
+        return;
+    if (centred) {
+        window->CenterWindow();
+    } else {
+        const UIRect main = GetWindowRect();
+        const UIRect own = window->GetWindowRect();
+        const CPaintManagerUI& pm = GetPaintManager();
+        window->MoveWindow(main.right - pm.ScaleValue(kSettingsRightInset) - own.Width(),
+                           main.top + pm.ScaleValue(kSettingsTopInset));
+    }
+    m_settingsWnd = window->GetHWND();
+    window->ShowModal();
+    m_settingsWnd = kNoWindow;
+}
+
+void CMainWnd::OpenAboutWindow() {
+    if (m_aboutWnd != kNoWindow) return;
+    std::unique_ptr<WindowImplBase> window = MakeAboutWindow();
+    if (!window ||
+        !window->Create(GetHWND(), "", UIStyle::Popup | UIStyle::Visible, UIStyle::ExToolWindow))
+        return;
+    m_aboutWnd = window->GetHWND();
+    window->CenterWindow();
+    window->ShowModal();
+    m_aboutWnd = kNoWindow;
+}
+
+void CMainWnd::CloseChildWindows() {
+    if (m_settingsWnd != kNoWindow) ::SendMessage(m_settingsWnd, Msg::Close, 0, 0);
+    if (m_aboutWnd != kNoWindow) ::SendMessage(m_aboutWnd, Msg::Close, 0, 0);
+}
+
+// ---- Flags pushed into the devices ----
+
+void CMainWnd::SetLightControl(int state) {
+    m_lightControl = state;
+    if (CControlUI* status = GetPaintManager().FindControl("control_light_status"))
+        status->SetText(state != 0 ? kTextLightControlOn : kTextLightControlOff);
+    PushLightControl();
+}
+
+void CMainWnd::BroadcastLightControl() {
+    CMessageBus::Broadcast(kLightAnnounceMessageName, 1, m_lightControl.load());
+}
+
+void CMainWnd::PushLightControl() {
+    for (int kind : kLightFollowingKinds)
+        for (CTavrinUSBDevice* device : m_selector.DevicesOfKind(kind))
+            device->SetLightControl(m_lightControl.load());
+}
+
+void CMainWnd::PushWindowActive() {
+    for (int kind : kLightFollowingKinds)
+        for (CTavrinUSBDevice* device : m_selector.DevicesOfKind(kind))
+            device->SetWindowActive(m_windowActive.load());
+}
+
+void CMainWnd::SetSelectorEnabled(bool apply, bool enabled) {
+    if (apply) {
+        if (CControlUI* row = GetPaintManager().FindControl("device_select_layout"))
+            row->SetEnabled(enabled);
+        if (CControlUI* panel = FindPanelControl(PanelKind::Profile)) panel->SetEnabled(enabled);
+    }
+    RouteToPanel(PanelKind::Macro, {kRecordingRouteType, {}, enabled ? 0 : 1});
+    m_selectorEnabled = enabled;
+}
+
+void CMainWnd::OnSkinChanged(UIColor colour, std::string_view image) {
+    CControlUI* root = GetPaintManager().FindControl("root");
+    if (root == nullptr) return;
+    root->SetBkColor(colour);
+    root->SetBkImage(colour != 0 ? std::string_view{} : image);
+}
+
+// ---- Panels of the current device ----
+
+namespace {
+
+// The page itself first, then its controls depth-first.
+CControlUI* FindDevicePanel(CTavrinUSBDevice* device, PanelKind kind) {
+    if (device == nullptr) return nullptr;
+    return device->FindControl([kind](CControlUI* control) {
+        const auto* panel = dynamic_cast<const IRoutedPanel*>(control);
+        return panel != nullptr && panel->ServesPanel(kind);
+    });
+}
+
+bool RouteToDevicePanel(CTavrinUSBDevice* device, PanelKind kind, const PanelRoute& route) {
+    auto* panel = dynamic_cast<IRoutedPanel*>(FindDevicePanel(device, kind));
+    if (panel == nullptr) return false;
+    panel->OnPanelRoute(kind, route);
+    return true;
+}
+
+}  // namespace
+
+CControlUI* CMainWnd::FindPanelControl(PanelKind kind) const {
+    return FindDevicePanel(CurrentDevice(), kind);
+}
+
+bool CMainWnd::RouteToPanel(PanelKind kind, const PanelRoute& route) {
+    return RouteToDevicePanel(CurrentDevice(), kind, route);
+}
+
+// Synchronised lighting is offered only while more than one device is shown.
+void CMainWnd::TellVisibleEntries(int count) {
+    for (CTavrinUSBDevice* device : m_selector.AllDevices())
+        RouteToDevicePanel(device, PanelKind::Lighting, {kVisibleEntriesRouteType, {}, count});
 }

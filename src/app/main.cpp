@@ -1,7 +1,11 @@
 // Process entry: single instance, registered messages, skin, control classes, the
 // main window and the message loop.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QEvent>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
 
@@ -58,6 +62,36 @@ public:
 private:
     long long m_launchNs;
 };
+
+// SIGTERM and SIGINT close the main window through the message loop, so the program
+// stops its threads and ends as through the tray menu's "exit". The handler only writes
+// to a pipe the loop watches; a second signal ends the program at once.
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminateSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
+}
+
+std::unique_ptr<QSocketNotifier> CloseOnTerminateSignal(CMainWnd& window) {
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+    auto notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [&window] {
+        char byte = 0;
+        while (read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        window.Close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminateSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    return notifier;
+}
 
 void RegisterMessages() {
     RegisteredMessages& messages = AppMessages();
@@ -134,6 +168,7 @@ int main(int argc, char** argv) {
     if (!screenshot) bus.Listen(window->GetHWND());
     int exitCode = 0;
     if (screenshot) ScheduleScreenshot(*window, options.screenshotFile, exitCode);
+    const std::unique_ptr<QSocketNotifier> terminateWatch = CloseOnTerminateSignal(*window);
 
     CPaintManagerUI::MessageLoop();
 

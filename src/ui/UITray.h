@@ -33,6 +33,16 @@ public:
     void Remove();  // as the destructor does
     static bool IsAvailable();
 
+    // ---- Context menu from a menu layout ----
+    // Notification areas that draw the icon's menu themselves (StatusNotifier hosts)
+    // may never pass a right click on. This gives the icon a menu of the layout's items
+    // (name, user data, language text); choosing one posts kMenuCommandMessage with a
+    // MenuCmd record to the owner, as CMenuWnd does. While it is set, a right click
+    // shows this menu and posts no kTrayRightButtonUp. Texts follow the current
+    // language each time the menu opens. Call after Create(). False when the layout
+    // holds no item.
+    bool SetContextMenuLayout(std::string_view menuLayout);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
