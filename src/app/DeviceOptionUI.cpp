@@ -230,9 +230,11 @@ void CDeviceOptionUI::OnOpenDeviceTimer() {
 
 void CDeviceOptionUI::OnRepaintTimer() {
     if (!CommandChannelOpen()) return;
-    if (m_previewPanel != nullptr && IsSelected() && m_device->GetWindowActive() != 0)
+    const bool framesComing = m_device->IsLightThreadRunning() && m_device->LightFramesWanted();
+    if (framesComing && m_previewPanel != nullptr && IsSelected() &&
+        m_device->GetWindowActive() != 0)
         m_previewPanel->Invalidate();
-    StartTimer(EntryTimer::RepaintPreview, kPreviewRepaintMs);
+    StartTimer(EntryTimer::RepaintPreview, framesComing ? kPreviewRepaintMs : kPreviewIdleCheckMs);
 }
 
 void CDeviceOptionUI::OnPowerStatusTimer() {
