@@ -292,6 +292,7 @@ void CDeviceSelector::ShowEntry(int entryIndex, bool visible, bool select) {
         ShowPowerPageOf(*entry);
         entry->Select(true);
         RememberSelection(entryIndex);
+        InvalidateEntries();
     }
     int syncSelected = 0;
     for (int i = 0; i < EntryCount(); ++i)
@@ -340,10 +341,15 @@ void CDeviceSelector::OnDeviceSelectChanged() {
         ShowPowerPageOf(*entry);
         break;
     }
-    // The selection frame is the entry's own border, outside its option.
+    InvalidateEntries();
+    UpdatePagesShown();
+}
+
+// The selection frame is each entry's own border, outside its option: the entry that
+// lost the selection must be painted again too.
+void CDeviceSelector::InvalidateEntries() {
     for (int i = 0; i < EntryCount(); ++i)
         if (CDeviceOptionUI* entry = EntryAt(i)) entry->Invalidate();
-    UpdatePagesShown();
 }
 
 void CDeviceSelector::SelectPrevious() {

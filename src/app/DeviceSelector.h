@@ -125,6 +125,7 @@ private:
     void SelectBoundPage(const CDeviceOptionUI& entry);
     void ShowPowerPageOf(const CDeviceOptionUI& entry);
     void UpdatePagesShown();
+    void InvalidateEntries();
 
     SelectorHooks m_hooks;
     std::shared_ptr<CSlotList> m_slots;
