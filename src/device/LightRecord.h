@@ -53,8 +53,8 @@ struct LightRecord {
                     static_cast<std::uint32_t>(spare[2]) << 16};
     }
     constexpr Bytes ToBytes() const {
-        return {mode, brightness, speed, direction, multiColour, red,
-                green, blue, spare[0], spare[1], spare[2]};
+        return {mode,  brightness, speed,    direction, multiColour, red,
+                green, blue,       spare[0], spare[1],  spare[2]};
     }
     static constexpr LightRecord FromBytes(const Bytes& b) {
         LightRecord r;

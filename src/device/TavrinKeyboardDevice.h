@@ -6,5 +6,6 @@
 class CTavrinKeyboardDevice : public CTavrinUSBDevice {
 public:
     using CTavrinUSBDevice::CTavrinUSBDevice;
+    ~CTavrinKeyboardDevice() override { StopThreads(); }
     std::string_view GetClass() const override { return "TavrinKeyboardDevice"; }
 };

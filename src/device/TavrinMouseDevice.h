@@ -6,5 +6,6 @@
 class CTavrinMouseDevice : public CTavrinUSBDevice {
 public:
     using CTavrinUSBDevice::CTavrinUSBDevice;
+    ~CTavrinMouseDevice() override { StopThreads(); }
     std::string_view GetClass() const override { return "TavrinUSBDevice"; }
 };

@@ -6,5 +6,6 @@
 class CTavrinMousePadDevice : public CTavrinUSBDevice {
 public:
     using CTavrinUSBDevice::CTavrinUSBDevice;
+    ~CTavrinMousePadDevice() override { StopThreads(); }
     std::string_view GetClass() const override { return "TavrinMousePadDevice"; }
 };

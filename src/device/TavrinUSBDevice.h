@@ -50,8 +50,9 @@ public:
     CTavrinUSBDevice();  // channels on the standard HID backends
     // Channels on the given backends (tests, simulators).
     explicit CTavrinUSBDevice(const std::vector<std::shared_ptr<IHidBackend>>& backends);
-    // Stops the light and sync threads and closes both channels. A kind whose threads
-    // read its own members stops them in its own destructor first.
+    // Stops the light and sync threads and closes both channels. Every kind calls
+    // StopThreads() in its own destructor, so no thread runs a virtual operation of the
+    // kind while the kind's part is being destroyed.
     ~CTavrinUSBDevice() override;
 
     std::string_view GetClass() const override;  // "TavrinUSBDevice"
@@ -71,7 +72,8 @@ public:
     virtual void RenderBlinkFourColours();
     virtual void RenderAllOff();
     // UI thread: shows the LED colour buffer on the LED buttons and sends it to the device
-    // with command 0x12 (not in wireless mode, not while light control is 0).
+    // with command 0x12 (not in wireless mode, not while light control is 0). After a
+    // failed send, frames are not sent for 200 ms (the UI thread is never put to sleep).
     virtual void PushLightFrame();
     // The 32-bit colour of LED `index` (byte 0 red, 1 green, 2 blue, 3 intensity); indexes
     // outside 0 .. LED count - 1 are ignored (get gives 0). Any thread.
@@ -198,19 +200,25 @@ public:
 
     // Opens the sync channel on the notification interface `path` (a running sync thread
     // is stopped and the old interface closed first) and starts the sync thread. False
-    // when the interface cannot be opened.
+    // when the interface cannot be opened. Open the sync channel only through this: the
+    // sync thread reads the interface while it runs.
     bool OpenSyncChannel(const std::string& path);
     // Stops the sync thread and closes the sync channel.
     void CloseSyncChannel();
-    // The threads. Starting stops a running one first. Stopping sets the stop event
-    // (for the sync thread also closing the sync channel, which aborts its read), waits
-    // at most 1000 ms and writes the outcome line ("线程退出：：...").
+    // The threads. Starting the light thread stops a running one first; starting the
+    // sync thread leaves a running one alone. Stopping sets the stop event (for the sync
+    // thread also closing the sync channel, which aborts its read), waits at most 1000 ms
+    // and, when a thread ran, writes the outcome line ("线程退出：：对象处于激发状态\n"...).
+    // A thread that does not end in time is left to end on its own (Linux cannot
+    // terminate a thread safely).
     bool StartLightThread();
     ThreadWaitResult StopLightThread();
     bool IsLightThreadRunning() const { return m_lightThread.IsRunning(); }
     bool StartSyncThread();
     ThreadWaitResult StopSyncThread();
     bool IsSyncThreadRunning() const { return m_syncThread.IsRunning(); }
+    // The light thread, then the sync thread (the destruction order of Parts 2.4-2.7).
+    void StopThreads();
 
     // Page controls bound by BindKeyLayout and the kinds.
     CControlUI* GetKeyLayoutPanel() const { return m_keyLayoutPanel; }
@@ -246,13 +254,10 @@ public:
     // the light clock source drives the light thread's steps.
     void SetTickSource(std::function<std::uint32_t()> source);
     void SetLightClockSource(CLightStepClock::TimeSource source);
-    // Waits after a failed light frame (200 ms); tests inject their own.
-    void SetFrameFailureWait(std::function<void()> wait);
 
 protected:
     // Sets the renderer colour of every LED (under the LED lock).
-    void FillLeds(std::uint8_t red, std::uint8_t green, std::uint8_t blue,
-                  std::uint8_t intensity);
+    void FillLeds(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t intensity);
     // Runs `write` on the LED colour buffer under its lock; for the kinds' renderers.
     void WithLedColours(const std::function<void(std::span<std::uint32_t>)>& write);
     void WithEffectList(const std::function<void(std::vector<LedEntry>&, int& count)>& use);
@@ -272,8 +277,8 @@ protected:
     void SetKeyLayoutPanel(CControlUI* panel) { m_keyLayoutPanel = panel; }
 
     // Guard the kinds' light lists (Parts 2.4-2.7): "LightList" entries and effect list.
-    std::recursive_mutex m_lightListLock;
-    std::recursive_mutex m_effectListLock;
+    mutable std::recursive_mutex m_lightListLock;
+    mutable std::recursive_mutex m_effectListLock;
 
 private:
     void LightThreadBody(const CManualResetEvent& stop);
@@ -331,11 +336,13 @@ private:
 
     std::function<std::uint32_t()> m_tickSource;
     CLightStepClock::TimeSource m_lightClockSource;
-    std::function<void()> m_frameFailureWait;
+    std::uint32_t m_frameBackOffStart = 0;  // UI thread: a frame failed at this tick
+    bool m_frameBackOff = false;
 
     // Lives as long as the object; posted UI calls hold it weakly so that a call queued
     // by a worker never reaches a deleted device.
     std::shared_ptr<CTavrinUSBDevice*> m_alive;
+    const std::weak_ptr<CTavrinUSBDevice*> m_aliveToken;  // set once, read by the workers
     std::atomic<bool> m_previewPosted{false};
     CManualResetEvent m_lightWake;
     std::mutex m_syncOpenLock;  // the sync lock: opening and closing the sync channel

@@ -6,5 +6,6 @@
 class CTavrinVE6533Device : public CTavrinUSBDevice {
 public:
     using CTavrinUSBDevice::CTavrinUSBDevice;
+    ~CTavrinVE6533Device() override { StopThreads(); }
     std::string_view GetClass() const override { return "TavrinVE6533Device"; }
 };
