@@ -101,7 +101,7 @@ void CMainWnd::OnWindowInit() {
     const UIRect screen = GetPrimaryScreenRect();
     m_screenWidth = screen.Width();
     m_screenHeight = screen.Height();
-    ShowWindow(true);
+    SetShown(true);
     StartThreads();
     SetWindowTimer(kTimerFitToScreen, 100);
     if (m_options.watchSystemEvents) m_systemEvents.Watch(GetHWND());
@@ -136,7 +136,7 @@ CTavrinUSBDevice* CMainWnd::CurrentDevice() const {
 
 void CMainWnd::ShowAndRaise() {
     m_selector.UpdateNoDeviceNotice();
-    ShowWindow(true);
+    SetShown(true);
     Restore();
     BringToFront();
 }

@@ -154,6 +154,7 @@ private:
 
     // Messages (MainWndMessages.cpp)
     bool HandleWindowStateMessage(std::uint32_t msg, WPARAM wParam);
+    void SetShown(bool shown);
     bool HandleRegisteredMessage(std::uint32_t msg, WPARAM wParam, LPARAM lParam);
     void OnPowerBroadcast(WPARAM event);
     bool HandlePrivateMessage(std::uint32_t msg, WPARAM wParam, LPARAM lParam);

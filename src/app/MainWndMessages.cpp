@@ -81,6 +81,13 @@ bool CMainWnd::HandleWindowStateMessage(std::uint32_t msg, WPARAM wParam) {
     return true;
 }
 
+// A hidden window is never the active one; shown, it is the one the user looks at. The
+// devices draw their previews only then.
+void CMainWnd::SetShown(bool shown) {
+    ShowWindow(shown);
+    HandleWindowStateMessage(Msg::Activate, shown ? 1 : 0);
+}
+
 bool CMainWnd::HandleRegisteredMessage(std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
     const RegisteredMessages& registered = AppMessages();
     if (msg == 0) return false;
@@ -211,10 +218,10 @@ void CMainWnd::OnTrayMessage(LPARAM mouseMessage) {
         m_selector.UpdateNoDeviceNotice();
         CloseChildWindows();
         if (IsVisible() && !IsMinimized()) {
-            ShowWindow(false);
+            SetShown(false);
             return;
         }
-        ShowWindow(true);
+        SetShown(true);
         FitToScreen();
         Restore();
         BringToFront();

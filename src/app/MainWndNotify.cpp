@@ -129,7 +129,7 @@ void CMainWnd::Dispatch(const RouteHit& hit, TNotifyUI* notify, const MenuCmd* m
             CloseToTray();
             break;
         case Route::HideWindow:
-            ShowWindow(false);
+            SetShown(false);
             break;
         case Route::ToggleLightControl:
             OnToggleLightControl();
@@ -206,7 +206,7 @@ void CMainWnd::Dispatch(const RouteHit& hit, TNotifyUI* notify, const MenuCmd* m
 
 void CMainWnd::CloseToTray() {
     CloseChildWindows();
-    ShowWindow(false);  // the tray menu's "exit" ends the program
+    SetShown(false);  // the tray menu's "exit" ends the program
 }
 
 void CMainWnd::OnToggleLightControl() {

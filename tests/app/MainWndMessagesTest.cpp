@@ -273,15 +273,37 @@ TEST_F(MainWndMessagesTest, CloseHidesAndTheTrayBringsTheWindowBackFitted) {
     ASSERT_TRUE(RunEventsUntil([&] { return m_window->HasFitted(); }));
     m_window->GetPaintManager().SendNotify(Find("closebtn"), "click");
     EXPECT_FALSE(m_window->IsVisible());
-    EXPECT_TRUE(m_window->IsCreated());  // the program goes on in the tray
+    EXPECT_TRUE(m_window->IsCreated());       // the program goes on in the tray
+    EXPECT_EQ(Mouse().GetWindowActive(), 0);  // nothing to draw previews for
     Send(kTrayMessage, 0, kTrayLeftButtonUp);
     EXPECT_TRUE(m_window->IsVisible());
+    EXPECT_EQ(Mouse().GetWindowActive(), 1);
     const UIRect rect = m_window->GetWindowRect();
     const int scale = m_window->GetWindowDpi();
     EXPECT_EQ(rect.Width(), 1000 * scale / 96);
     EXPECT_EQ(rect.Height(), 640 * scale / 96);
     Send(kTrayMessage, 0, kTrayLeftButtonUp);
     EXPECT_FALSE(m_window->IsVisible());
+}
+
+// Active, or hovered while not active: the devices draw their previews.
+TEST_F(MainWndMessagesTest, ActivationAndHoverDecideTheDevicesWindowActiveFlag) {
+    Open();
+    struct Step {
+        std::uint32_t msg;
+        WPARAM wParam;
+        int active;
+    };
+    for (const Step s : {Step{Msg::Activate, 0, 0}, Step{Msg::MouseHover, 0, 1},
+                         Step{Msg::MouseLeave, 0, 0}, Step{Msg::Activate, 2, 1},
+                         Step{Msg::MouseLeave, 0, 1}, Step{Msg::Activate, 0x10000, 0}}) {
+        SCOPED_TRACE(testing::Message() << s.msg << "," << s.wParam);
+        Send(s.msg, s.wParam);
+        EXPECT_EQ(m_window->GetWindowActive(), s.active);
+        for (CTavrinUSBDevice* device : m_window->Selector().AllDevices())
+            EXPECT_EQ(device->GetWindowActive(),
+                      device->GetKindCode() == kKindHeadset ? 1 : s.active);
+    }
 }
 
 // The update thread never touches a control: the badge and the settings window come
