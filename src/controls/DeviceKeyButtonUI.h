@@ -9,7 +9,7 @@ class CDeviceKeyButtonUI : public CButtonUI {
 public:
     std::string_view GetClass() const override { return "DeviceKeyButtonUI"; }
 
-    // The key's light (Part 5.1): colour with red in the low byte, green and blue above
+    // The key's light: colour with red in the low byte, green and blue above
     // it; alpha 0..255; lit draws the light image. Stored without a redraw of its own.
     void SetLight(std::uint32_t colour, int alpha, bool lit) {
         m_lightColour = colour;

@@ -1,6 +1,6 @@
-// The base renderers (Part 2.3, Algorithms), the LED previews and PushLightFrame. Every
+// The base renderers, the LED previews and PushLightFrame. Every
 // table lookup goes through LightTables, which takes an index outside its table as the
-// start of the cycle and a level or speed above 4 as 4 (faults.md F14); the stored state
+// start of the cycle and a level or speed above 4 as 4; the stored state
 // is put back into range where a renderer keeps it.
 #include <vector>
 

@@ -1,4 +1,4 @@
-// The light thread and the sync thread of a device object (Part 2.3).
+// The light thread and the sync thread of a device object.
 //
 // Light thread: instead of waking every millisecond to count tick changes, it sleeps until
 // the next step of CLightStepClock (15.625 ms, the tick granularity the effect speeds were
@@ -8,8 +8,8 @@
 //
 // Sync thread: blocks in a read of the notification interface with no time-out. Stopping
 // it sets its stop event and closes the sync channel, which aborts the read at once
-// (faults.md F15). A usage 0x0401 asks the UI thread, through UiPost, to start the
-// selector entry's timer 1002; the thread itself never touches a control (F02).
+//. A usage 0x0401 asks the UI thread, through UiPost, to start the
+// selector entry's timer 1002; the thread itself never touches a control.
 #include <vector>
 
 #include "device/LightTables.h"

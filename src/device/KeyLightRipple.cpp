@@ -1,6 +1,6 @@
-// The key-light ripple state of the kinds' ripple renderers (Part 2.3): 126 intensity
+// The key-light ripple state of the kinds' ripple renderers: 126 intensity
 // bytes, one per key, a queue of 23 key numbers and a spare byte. Key numbers and queue
-// entries outside their tables change nothing (faults.md F14). The bytes are atomic: the
+// entries outside their tables change nothing. The bytes are atomic: the
 // light thread runs the ripple, the UI thread may clear it.
 #include <algorithm>
 

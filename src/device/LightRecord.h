@@ -1,5 +1,5 @@
 #pragma once
-// The lighting of one device (Part 3.8) as the device objects, the profile data and the
+// The lighting of one device as the device objects, the profile data and the
 // panels move it around: 11 bytes, or three packed 32-bit words.
 #include <array>
 #include <cstddef>
@@ -72,7 +72,7 @@ struct LightRecord {
     friend bool operator==(const LightRecord&, const LightRecord&) = default;
 };
 
-// One 11-byte element of a device's "LightList" or effect list (Part 3.8): bytes 0..7 as
+// One 11-byte element of a device's "LightList" or effect list: bytes 0..7 as
 // in LightRecord, byte 10 is 1 when the element exists.
 struct LedEntry {
     std::uint8_t mode = 0;

@@ -5,15 +5,13 @@ namespace {
 constexpr std::uint8_t kBrightness[kBrightnessLevels] = {30, 80, 135, 195, 255};
 constexpr std::uint8_t kBlinkFactor[kBrightnessLevels] = {28, 23, 18, 13, 7};
 
-// The rising half of a colour wheel segment (Part 2.3).
+// The rising half of a colour wheel segment.
 constexpr std::uint8_t kWheelRamp[32] = {1,   3,   5,   7,   10,  14,  18,  22,  26,  32,  38,
                                          44,  50,  57,  65,  73,  81,  89,  99,  109, 119, 129,
                                          140, 152, 164, 176, 188, 200, 213, 227, 241, 255};
 
-// The rising half of the breathing curve: 0..10 in ones, 12..20 in twos, then the wave
-// that Part 2.7 spells out in full (22, 24, 27, ..., 248, 255). Part 2.3 gives only its
-// outline ("0, 1, 2, ..., 10, 12, ..., 20, 22, 24, 27, 30, ..., 248, 255"); these 64 values
-// fill it exactly.
+// The rising half of the breathing curve: 0..10 in ones, 12..20 in twos, then the same
+// wave the headset's breathing uses (22, 24, 27, ..., 248, 255).
 constexpr std::uint8_t kBreathingRise[64] = {
     0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  12,  14,  16,  18,  20,
     22,  24,  27,  30,  33,  36,  39,  42,  45,  49,  53,  57,  61,  65,  69,  73,
@@ -29,11 +27,10 @@ constexpr std::array<std::uint8_t, kBreathingCurveSize> MakeBreathingCurve() {
     return curve;
 }
 
-// The falling component of a segment. Part 2.3 names the ramp for both directions and
-// gives entry 32 as 248, which the ramp itself does not contain (faults.md, "Spec
-// inconsistencies"). Chosen: the falling value at step i is the mean of ramp entries
-// 31 - i and 30 - i (255 and 241 give 248 at step 0), ending at 0 at step 31, so each
-// segment starts where the last one ended and the three named entries hold.
+// The falling component of a segment. Entry 32 of the wheel is 248, which the rising
+// ramp does not contain: the falling value at step i is the mean of ramp entries 31 - i
+// and 30 - i (255 and 241 give 248 at step 0), ending at 0 at step 31, so each segment
+// starts where the last one ended.
 constexpr std::uint8_t Falling(std::size_t i) {
     const unsigned upper = kWheelRamp[31 - i];
     const unsigned lower = i < 31 ? kWheelRamp[30 - i] : 0;

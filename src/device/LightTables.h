@@ -1,9 +1,9 @@
 #pragma once
-// The lighting tables and the step counter of the base renderers (Part 2.3), shared with
-// the kinds' renderers (Parts 2.4-2.7) and the synchronised effect (Part 4.3).
+// The lighting tables and the step counter of the base renderers, shared with
+// the kinds' renderers and the synchronised effect.
 //
 // Every lookup here takes an index from outside its table as the start of the cycle
-// (index 0), and a brightness level or speed above 4 as 4 (faults.md F14).
+// (index 0), and a brightness level or speed above 4 as 4.
 #include <array>
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
-// CTavrinKeyboardDevice (Part 2.6): the keyboard's device object. Its device behaviour joins
-// with the keyboard Part; for now it keeps the base behaviour of Part 2.3.
+// CTavrinKeyboardDevice: the keyboard's device object. Until its own device
+// behaviour is written it keeps the base behaviour.
 #include "device/TavrinUSBDevice.h"
 
 class CTavrinKeyboardDevice : public CTavrinUSBDevice {

@@ -1,6 +1,6 @@
 #pragma once
-// CTavrinMouseDevice (Part 2.4): the mouse's device object. Its device behaviour joins
-// with the mouse Part; for now it keeps the base behaviour of Part 2.3.
+// CTavrinMouseDevice: the mouse's device object. Until its own device
+// behaviour is written it keeps the base behaviour.
 #include "device/TavrinUSBDevice.h"
 
 class CTavrinMouseDevice : public CTavrinUSBDevice {

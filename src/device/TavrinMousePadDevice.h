@@ -1,6 +1,6 @@
 #pragma once
-// CTavrinMousePadDevice (Part 2.5): the mousepad's device object. Its device behaviour joins
-// with the mousepad Part; for now it keeps the base behaviour of Part 2.3.
+// CTavrinMousePadDevice: the mousepad's device object. Until its own device
+// behaviour is written it keeps the base behaviour.
 #include "device/TavrinUSBDevice.h"
 
 class CTavrinMousePadDevice : public CTavrinUSBDevice {

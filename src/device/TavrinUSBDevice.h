@@ -1,17 +1,17 @@
 #pragma once
-// CTavrinUSBDevice (Part 2.3): the base of every device object. A device object is at
+// CTavrinUSBDevice: the base of every device object. A device object is at
 // once the device's page in the main window (a horizontal layout of the UI library) and
 // the model of one physical device: its identity, its command and sync channels, its key
 // and LED lists, its lighting state, and the operations the main window, the device
-// selector and the panels call. The kinds (Parts 2.4-2.7) derive from it.
+// selector and the panels call. The kinds derive from it.
 //
 // Threads. Every virtual operation runs on the UI thread, except the renderers, which the
 // light thread runs. The light thread counts steps of CLightStepClock (15.625 ms) and
 // sleeps until the next step or its stop event; it renders only while something shows
 // its frames (see LightFramesWanted) and otherwise waits for a wake-up, so an idle device
 // costs no CPU. The sync thread blocks in a read of the notification interface; stopping
-// it closes that interface, which aborts the read (faults.md F15). Worker threads never
-// touch controls: they hand work to the UI thread with UiPost (faults.md F02).
+// it closes that interface, which aborts the read. Worker threads never
+// touch controls: they hand work to the UI thread with UiPost.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -32,9 +32,9 @@
 #include "ui/UIContainer.h"
 
 class CDeviceKeyButtonUI;
-struct KeyRecord;  // Part 3.4
+struct KeyRecord;  // defined with the key records
 
-// Entry timers of the selector entry (Part 1.3) that a device asks for.
+// Entry timers of the selector entry that a device asks for.
 inline constexpr unsigned kEntryTimerOpenDevice = 1001;
 inline constexpr unsigned kEntryTimerReadDeviceState = 1002;
 // The first usage of a sync report that asks for ReadDeviceState.
@@ -57,7 +57,7 @@ public:
 
     std::string_view GetClass() const override;  // "TavrinUSBDevice"
 
-    // ---- Virtual operations, in the slot order of Part 2.3 ----
+    // ---- Virtual operations, in slot order ----
 
     // Binds the page's key and LED buttons from its "SelectPanel" child.
     virtual void BindKeyLayout();
@@ -79,7 +79,7 @@ public:
     // outside 0 .. LED count - 1 are ignored (get gives 0). Any thread.
     virtual void SetLedColour(int index, std::uint32_t colour);
     virtual std::uint32_t GetLedColour(int index) const;
-    // Selector entry timers 1001 .. 1005 (Part 1.3); none in the base.
+    // Selector entry timers 1001 .. 1005; none in the base.
     virtual void OpenDevice();
     virtual void ReadDeviceState();
     virtual void OnEntryTimer1003();
@@ -174,16 +174,16 @@ public:
     int GetLightControl() const { return m_lightControl.load(); }
     void SetWindowActive(int value);
     int GetWindowActive() const { return m_windowActive.load(); }
-    void SetSyncLight(int value);  // the sync-light flag of Part 4.3
+    void SetSyncLight(int value);  // set while the synchronised effect drives the lighting
     int GetSyncLight() const { return m_syncLight.load(); }
     // Whether the device page with its LED previews is on screen (set by the selector);
     // initially 1.
     void SetPageShown(bool shown);
     bool IsPageShown() const { return m_pageShown.load(); }
-    // The device's CDeviceOptionUI (Part 1.3).
+    // The device's CDeviceOptionUI.
     void SetSelectorEntry(CControlUI* entry) { m_selectorEntry = entry; }
     CControlUI* GetSelectorEntry() const { return m_selectorEntry; }
-    // The device's CMpDevicePowerUI (Part 4.7); setting it pushes the power state into it
+    // The device's CMpDevicePowerUI; setting it pushes the power state into it
     // (see IDevicePowerView).
     void SetPowerPanel(CControlUI* panel);
     CControlUI* GetPowerPanel() const { return m_powerPanel; }
@@ -217,7 +217,7 @@ public:
     bool StartSyncThread();
     ThreadWaitResult StopSyncThread();
     bool IsSyncThreadRunning() const { return m_syncThread.IsRunning(); }
-    // The light thread, then the sync thread (the destruction order of Parts 2.4-2.7).
+    // The light thread, then the sync thread (the kinds' destruction order).
     void StopThreads();
 
     // Page controls bound by BindKeyLayout and the kinds.
@@ -240,7 +240,7 @@ public:
     std::uint8_t GetKeyLightQueue(int entry) const;  // entry 23 is the spare byte
     void SetKeyLightQueue(int entry, std::uint8_t key);
 
-    // Renderer state (Part 2.3 Algorithms), for the kinds and tests.
+    // Renderer state, for the kinds and tests.
     struct RendererState {
         std::uint8_t step = 0;
         std::uint8_t colourPosition = 0;
@@ -276,7 +276,7 @@ protected:
     void SetKeyPanel(CControlUI* panel) { m_keyPanel = panel; }
     void SetKeyLayoutPanel(CControlUI* panel) { m_keyLayoutPanel = panel; }
 
-    // Guard the kinds' light lists (Parts 2.4-2.7): "LightList" entries and effect list.
+    // Guard the kinds' light lists: "LightList" entries and effect list.
     mutable std::recursive_mutex m_lightListLock;
     mutable std::recursive_mutex m_effectListLock;
 
@@ -350,7 +350,7 @@ private:
     CWorkerThread m_syncThread;
 };
 
-// What the device needs of its power panel (Part 4.7). The power panel class implements
+// What the device needs of its power panel. The power panel class implements
 // it; the device reaches the panel through it so the device library does not depend on
 // the panels.
 class IDevicePowerView {

@@ -1,6 +1,6 @@
 #pragma once
-// CTavrinVE6533Device (Part 2.7): the headset's device object. Its device behaviour joins
-// with the headset Part; for now it keeps the base behaviour of Part 2.3.
+// CTavrinVE6533Device: the headset's device object. Until its own device
+// behaviour is written it keeps the base behaviour.
 #include "device/TavrinUSBDevice.h"
 
 class CTavrinVE6533Device : public CTavrinUSBDevice {

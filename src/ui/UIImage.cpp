@@ -13,7 +13,7 @@
 
 namespace {
 
-struct ImageSpec {
+struct ImageDescription {
     std::string file;
     UIRect source;
     bool hasSource = false;
@@ -36,30 +36,30 @@ std::map<std::string, LoadedImage, std::less<>>& Cache() {
     return cache;
 }
 
-void ApplyImageAttribute(ImageSpec& spec, std::string_view key, std::string_view value) {
+void ApplyImageAttribute(ImageDescription& desc, std::string_view key, std::string_view value) {
     if (key == "file")
-        spec.file = value;
+        desc.file = value;
     else if (key == "source")
-        spec.source = ParseUIRect(value), spec.hasSource = true;
+        desc.source = ParseUIRect(value), desc.hasSource = true;
     else if (key == "corner")
-        spec.corner = ParseUIRect(value);
+        desc.corner = ParseUIRect(value);
     else if (key == "dest")
-        spec.dest = ParseUIRect(value), spec.hasDest = true;
+        desc.dest = ParseUIRect(value), desc.hasDest = true;
     else if (key == "fade")
-        spec.fade = std::clamp(ParseUISize(value).cx, 0, 255);
+        desc.fade = std::clamp(ParseUISize(value).cx, 0, 255);
     else if (key == "xtiled")
-        spec.xTiled = ParseUIBool(value);
+        desc.xTiled = ParseUIBool(value);
     else if (key == "ytiled")
-        spec.yTiled = ParseUIBool(value);
+        desc.yTiled = ParseUIBool(value);
     else if (key == "hole")
-        spec.hole = ParseUIBool(value);
+        desc.hole = ParseUIBool(value);
 }
 
-ImageSpec ParseImageSpec(std::string_view text) {
-    ImageSpec spec;
+ImageDescription ParseImageDescription(std::string_view text) {
+    ImageDescription desc;
     if (text.find('=') == std::string_view::npos) {
-        spec.file = text;
-        return spec;
+        desc.file = text;
+        return desc;
     }
     std::size_t i = 0;
     while (i < text.size()) {
@@ -72,10 +72,10 @@ ImageSpec ParseImageSpec(std::string_view text) {
         if (quote != '\'' && quote != '"') break;
         const std::size_t end = text.find(quote, eq + 2);
         if (end == std::string_view::npos) break;
-        ApplyImageAttribute(spec, key, text.substr(eq + 2, end - eq - 2));
+        ApplyImageAttribute(desc, key, text.substr(eq + 2, end - eq - 2));
         i = end + 1;
     }
-    return spec;
+    return desc;
 }
 
 std::string HighResName(const std::string& path) {
@@ -123,7 +123,7 @@ void DrawPiece(QPainter& p, const QImage& image, const QRect& src, const QRectF&
 }
 
 void DrawNinePatch(QPainter& p, const QImage& image, const QRect& src, const QRect& dst,
-                   const QMargins& sc, const QMargins& dc, const ImageSpec& spec) {
+                   const QMargins& sc, const QMargins& dc, const ImageDescription& desc) {
     const int sx[4] = {src.left(), src.left() + sc.left(), src.right() + 1 - sc.right(),
                        src.right() + 1};
     const int sy[4] = {src.top(), src.top() + sc.top(), src.bottom() + 1 - sc.bottom(),
@@ -134,11 +134,11 @@ void DrawNinePatch(QPainter& p, const QImage& image, const QRect& src, const QRe
                        dst.bottom() + 1};
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
-            if (spec.hole && row == 1 && col == 1) continue;
+            if (desc.hole && row == 1 && col == 1) continue;
             const QRect s(QPoint(sx[col], sy[row]), QPoint(sx[col + 1] - 1, sy[row + 1] - 1));
             const QRectF d(QPointF(dx[col], dy[row]), QPointF(dx[col + 1], dy[row + 1]));
             const bool middle = row == 1 || col == 1;
-            DrawPiece(p, image, s, d, middle && spec.xTiled, middle && spec.yTiled);
+            DrawPiece(p, image, s, d, middle && desc.xTiled, middle && desc.yTiled);
         }
     }
 }
@@ -150,42 +150,42 @@ void ClearImageCache() {
 }
 
 std::string ImageFileOf(std::string_view description) {
-    return ParseImageSpec(description).file;
+    return ParseImageDescription(description).file;
 }
 
 UISize GetImageSize(std::string_view file) {
-    const LoadedImage& loaded = LoadImage(ParseImageSpec(file).file, false);
+    const LoadedImage& loaded = LoadImage(ParseImageDescription(file).file, false);
     return {loaded.image.width(), loaded.image.height()};
 }
 
 bool CRenderContext::DrawImage(const UIRect& rc, std::string_view description, UIColor tint,
                                int fade) {
-    const ImageSpec spec = ParseImageSpec(description);
-    if (spec.file.empty() || rc.IsEmpty()) return false;
+    const ImageDescription desc = ParseImageDescription(description);
+    if (desc.file.empty() || rc.IsEmpty()) return false;
     QPainter& p = m_backend.painter;
     const double deviceScale =
         (m_manager ? m_manager->GetScale() : 1.0) * p.device()->devicePixelRatioF();
-    const LoadedImage& loaded = LoadImage(spec.file, deviceScale > 1.01);
+    const LoadedImage& loaded = LoadImage(desc.file, deviceScale > 1.01);
     if (loaded.image.isNull()) return false;
     const int f = loaded.factor;
     QRect src = loaded.image.rect();
-    if (spec.hasSource) {
-        const UIRect& s = spec.source;
+    if (desc.hasSource) {
+        const UIRect& s = desc.source;
         src = QRect(s.left * f, s.top * f, s.Width() * f, s.Height() * f) & loaded.image.rect();
     }
     UIRect dst = rc;
-    if (spec.hasDest) {
-        const UIRect d = Scale(spec.dest);
+    if (desc.hasDest) {
+        const UIRect d = Scale(desc.dest);
         dst = {rc.left + d.left, rc.top + d.top, rc.left + d.right, rc.top + d.bottom};
     }
     const QImage image = tint ? Tinted(loaded.image, tint) : loaded.image;
     p.save();
-    p.setOpacity(p.opacity() * (spec.fade / 255.0) * (std::clamp(fade, 0, 255) / 255.0));
-    const UIRect& c = spec.corner;
+    p.setOpacity(p.opacity() * (desc.fade / 255.0) * (std::clamp(fade, 0, 255) / 255.0));
+    const UIRect& c = desc.corner;
     const UIRect dc = Scale(c);
     DrawNinePatch(p, image, src, ToQRect(dst),
                   QMargins(c.left * f, c.top * f, c.right * f, c.bottom * f),
-                  QMargins(dc.left, dc.top, dc.right, dc.bottom), spec);
+                  QMargins(dc.left, dc.top, dc.right, dc.bottom), desc);
     p.restore();
     return true;
 }

@@ -1,5 +1,5 @@
 // The device base's state: identity, counts and lists, light record packing, page
-// binding, function pages, power panel, and the tables of Part 2.3.
+// binding, function pages, power panel, and the device tables.
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"

@@ -249,7 +249,7 @@ TEST_F(LightThreadTest, WithTheChannelClosedItWaitsForIt) {
 }
 
 TEST_F(LightThreadTest, ModeAndSpeedFromOutsideTheTablesAreHarmless) {
-    SetRecord(*device, MakeRecord(200, 9, 200, 7, 1, 1, 2, 3));  // F14
+    SetRecord(*device, MakeRecord(200, 9, 200, 7, 1, 1, 2, 3));  // values outside every table
     ASSERT_TRUE(device->StartLightThread());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(device->GetLedColour(0), 0u);  // no renderer for mode 200

@@ -1,4 +1,4 @@
-// The key-light ripple state of Part 2.3: decay, mark, queue shift, clear.
+// The key-light ripple state: decay, mark, queue shift, clear.
 #include <gtest/gtest.h>
 
 #include <numeric>

@@ -1,4 +1,4 @@
-// The base renderers' tables and the step counter against the numbers of Part 2.3.
+// The base renderers' tables and the step counter against their published numbers.
 #include <gtest/gtest.h>
 
 #include "device/LightTables.h"
@@ -13,7 +13,7 @@ TEST(LightTables, BrightnessByLevelAndLevelsAboveFourAsFour) {
     const std::uint8_t expected[] = {30, 80, 135, 195, 255};
     for (unsigned level = 0; level < 5; ++level)
         EXPECT_EQ(BrightnessAtLevel(level), expected[level]) << level;
-    EXPECT_EQ(BrightnessAtLevel(9), 255);  // "Light": 9 renders at 255 (F14)
+    EXPECT_EQ(BrightnessAtLevel(9), 255);  // "Light": 9 renders at 255
     EXPECT_EQ(BrightnessAtLevel(255), 255);
 }
 
@@ -21,7 +21,7 @@ TEST(LightTables, BlinkFactorBySpeedAndSpeedsAboveFourAsFour) {
     const std::uint8_t expected[] = {28, 23, 18, 13, 7};
     for (unsigned speed = 0; speed < 5; ++speed)
         EXPECT_EQ(BlinkFactorAtSpeed(speed), expected[speed]) << speed;
-    EXPECT_EQ(BlinkFactorAtSpeed(200), 7);  // a device's speed byte 200 (F14)
+    EXPECT_EQ(BlinkFactorAtSpeed(200), 7);  // a device's speed byte 200
 }
 
 TEST(LightTables, BreathingCurveRisesAndFallsSymmetrically) {
@@ -72,7 +72,7 @@ TEST(LightTables, FourColourPalette) {
     EXPECT_EQ(FourColourPaletteAt(1), (WheelColour{0, 255, 0}));
     EXPECT_EQ(FourColourPaletteAt(2), (WheelColour{255, 255, 255}));
     EXPECT_EQ(FourColourPaletteAt(3), (WheelColour{255, 0, 0}));
-    EXPECT_EQ(FourColourPaletteAt(176), FourColourPaletteAt(0));  // F14
+    EXPECT_EQ(FourColourPaletteAt(176), FourColourPaletteAt(0));  // outside the palette
     EXPECT_EQ(FourColourPaletteAt(191), FourColourPaletteAt(0));
 }
 

@@ -1,5 +1,5 @@
-// The base renderers against Part 2.3, with an injected millisecond tick, and the bounds
-// of faults.md F14.
+// The base renderers with an injected millisecond tick, and values from files or devices
+// that lie outside their tables.
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
@@ -89,7 +89,7 @@ TEST_F(RenderersTest, FourColourAfterBreathingAtPosition176UsesTheFirstPaletteCo
     device.SetRendererState({5, 176, 0, 0});
     device.RenderBreathing();
     EXPECT_EQ(device.GetRendererState().colourPosition, 176);
-    device.RenderFourColourCycle();  // F14: position 176 is outside the palette
+    device.RenderFourColourCycle();  // position 176 is outside the palette
     EXPECT_EQ(device.GetRendererState().colourPosition, 0);
     EXPECT_EQ(Leds(), Of(FourColourPaletteAt(0), BreathingCurveAt(7) * 255 / 256));
 }

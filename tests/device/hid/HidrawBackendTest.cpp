@@ -42,7 +42,7 @@ void WriteFile(const fs::path& file, std::string_view text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
-struct NodeSpec {
+struct NodeSetup {
     int number = 0;
     int interfaceNumber = 0;
     std::string descriptorHex;
@@ -65,24 +65,24 @@ public:
     std::shared_ptr<IHidBackend> Backend() const { return m_backend; }
     std::string Node(int number) const { return m_devRoot + "/hidraw" + std::to_string(number); }
 
-    void AddNode(const NodeSpec& spec) {
+    void AddNode(const NodeSetup& setup) {
         const fs::path usbDevice = fs::path(SysRoot()) / "devices" / "usb1" / "1-1";
-        const std::string name = spec.bus + ":0C45:6656." + std::to_string(1000 + spec.number);
+        const std::string name = setup.bus + ":0C45:6656." + std::to_string(1000 + setup.number);
         const fs::path hidDevice =
-            usbDevice / ("1-1:1." + std::to_string(spec.interfaceNumber)) / name;
+            usbDevice / ("1-1:1." + std::to_string(setup.interfaceNumber)) / name;
         fs::create_directories(hidDevice);
         WriteFile(usbDevice / "bcdDevice", "0107\n");
-        WriteFile(hidDevice / "uevent", "DRIVER=hid-generic\nHID_ID=" + spec.bus +
+        WriteFile(hidDevice / "uevent", "DRIVER=hid-generic\nHID_ID=" + setup.bus +
                                             ":00000C45:00006656\nHID_NAME=TOLMI Q318\n"
                                             "HID_PHYS=usb-0000:00:14.0-1/input" +
-                                            std::to_string(spec.interfaceNumber) + "\n");
-        if (spec.writeDescriptor) {
-            const auto bytes = FromHex(spec.descriptorHex);
+                                            std::to_string(setup.interfaceNumber) + "\n");
+        if (setup.writeDescriptor) {
+            const auto bytes = FromHex(setup.descriptorHex);
             WriteFile(hidDevice / "report_descriptor",
                       {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
         }
         const fs::path classEntry =
-            fs::path(SysRoot()) / "class" / "hidraw" / ("hidraw" + std::to_string(spec.number));
+            fs::path(SysRoot()) / "class" / "hidraw" / ("hidraw" + std::to_string(setup.number));
         fs::create_directories(classEntry);
         fs::create_directory_symlink(hidDevice, classEntry / "device");
     }
@@ -160,11 +160,11 @@ TEST(HidrawBackend, ListsOnePathPerTopLevelCollection) {
 TEST(HidrawBackend, SkipsUnreadableNodesAndKeepsNumericOrder) {
     CHidrawRig rig;
     for (int number = 0; number < 12; ++number) {
-        NodeSpec spec{.number = number, .descriptorHex = std::string(kNotificationDescriptorHex)};
-        if (number == 2) spec.writeDescriptor = false;
-        if (number == 5) spec.descriptorHex = "050C0901A101";  // never closed
-        if (number == 9) spec.bus = "zz";                      // no readable HID_ID
-        rig.AddNode(spec);
+        NodeSetup setup{.number = number, .descriptorHex = std::string(kNotificationDescriptorHex)};
+        if (number == 2) setup.writeDescriptor = false;
+        if (number == 5) setup.descriptorHex = "050C0901A101";  // never closed
+        if (number == 9) setup.bus = "zz";                      // no readable HID_ID
+        rig.AddNode(setup);
     }
     std::vector<std::string> nodes;
     for (const std::string& path : ListPaths(*rig.Backend()))
