@@ -46,6 +46,9 @@ fi
 ticks() {  # utime + stime of the whole process, in clock ticks
     sed 's/^.*) //' "/proc/$program/stat" | awk '{print $12 + $13}'
 }
+cputime() {  # nanoseconds on a CPU, summed over the threads (finer than the ticks)
+    cat /proc/"$program"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n}'
+}
 switches() {  # "<tid> <name> <switches>" per thread
     for task in /proc/"$program"/task/*; do
         awk -v tid="${task##*/}" '
@@ -56,18 +59,21 @@ switches() {  # "<tid> <name> <switches>" per thread
 }
 
 ticks0=$(ticks)
+ns0=$(cputime)
 switches | sort -k1,1 >"$work/before"
 start=$(date +%s.%N)
 sleep "$seconds"
 ticks1=$(ticks)
+ns1=$(cputime)
 switches | sort -k1,1 >"$work/after"
 end=$(date +%s.%N)
 
 hz=$(getconf CLK_TCK)
 wall=$(awk -v s="$start" -v e="$end" 'BEGIN {print e - s}')
-awk -v t0="$ticks0" -v t1="$ticks1" -v hz="$hz" -v wall="$wall" 'BEGIN {
+awk -v t0="$ticks0" -v t1="$ticks1" -v hz="$hz" -v wall="$wall" -v n0="$ns0" -v n1="$ns1" 'BEGIN {
     printf "measured: %.1f s of wall time, simulated mouse attached, window shown (offscreen)\n", wall
     printf "cpu: %.4f %% of one core (%d ticks of 1/%d s)\n", (t1 - t0) / hz / wall * 100, t1 - t0, hz
+    printf "cpu from schedstat: %.4f %% of one core (%.1f ms)\n", (n1 - n0) / 1e9 / wall * 100, (n1 - n0) / 1e6
 }'
 join "$work/before" "$work/after" | awk '{print $2, $5 - $3}' >"$work/delta"
 awk -v wall="$wall" '{total += $2} END {printf "wake-ups: %.2f per second (all threads)\n", total / wall}' \

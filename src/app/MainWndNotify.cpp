@@ -56,19 +56,17 @@ bool IsOnlyLeftButtonKey(const Json::Value& document, int key) {
     return selectedHoldsIt && holders == 1;
 }
 
-// The desktops' own keyboard (page 0) and mouse (page 1) settings.
+// The desktops' own keyboard (page 0) and mouse (page 1) settings, first found first.
 struct DesktopSettingsRow {
-    std::string_view desktop;  // a name of $XDG_CURRENT_DESKTOP
-    std::string_view program;
-    std::array<std::string_view, 2> argument;    // per page; empty for none
-    std::array<std::string_view, 2> ownProgram;  // per page, when the desktop has one each
+    std::string_view desktop;  // a name in $XDG_CURRENT_DESKTOP
+    std::array<std::string_view, 2> program;
+    std::array<std::string_view, 2> argument;  // empty for none
 };
 constexpr DesktopSettingsRow kDesktopSettings[] = {
-    {"GNOME", "gnome-control-center", {"keyboard", "mouse"}, {}},
-    {"Unity", "gnome-control-center", {"keyboard", "mouse"}, {}},
-    {"KDE", "systemsettings", {"kcm_keyboard", "kcm_mouse"}, {}},
-    {"KDE", "systemsettings5", {"kcm_keyboard", "kcm_mouse"}, {}},
-    {"XFCE", {}, {}, {"xfce4-keyboard-settings", "xfce4-mouse-settings"}},
+    {"GNOME", {"gnome-control-center", "gnome-control-center"}, {"keyboard", "mouse"}},
+    {"KDE", {"systemsettings", "systemsettings"}, {"kcm_keyboard", "kcm_mouse"}},
+    {"KDE", {"systemsettings5", "systemsettings5"}, {"kcm_keyboard", "kcm_mouse"}},
+    {"XFCE", {"xfce4-keyboard-settings", "xfce4-mouse-settings"}, {}},
 };
 
 bool IsInPath(std::string_view program) {
@@ -250,7 +248,7 @@ void CMainWnd::OpenDesktopSettings(int page) {
     const auto index = static_cast<std::size_t>(page);
     for (const DesktopSettingsRow& row : kDesktopSettings) {
         if (!DesktopIs(row.desktop)) continue;
-        const std::string_view program = row.program.empty() ? row.ownProgram[index] : row.program;
+        const std::string_view program = row.program[index];
         if (!IsInPath(program)) continue;
         std::vector<std::string> arguments;
         if (!row.argument[index].empty()) arguments.emplace_back(row.argument[index]);

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <optional>
 
@@ -284,6 +286,43 @@ TEST_F(MainWndMessagesTest, CloseHidesAndTheTrayBringsTheWindowBackFitted) {
     EXPECT_EQ(rect.Height(), 640 * scale / 96);
     Send(kTrayMessage, 0, kTrayLeftButtonUp);
     EXPECT_FALSE(m_window->IsVisible());
+}
+
+// The keyboard and mouse buttons open the desktop's own settings pages when the desktop
+// has them.
+TEST_F(MainWndMessagesTest, DeviceSettingsButtonsOpenTheDesktopsPages) {
+    Open();
+    const std::string asked = m_root.Path() + "/asked";
+    const std::string tool =
+        m_root.Write("bin/gnome-control-center", "#!/bin/sh\necho \"$@\" >> " + asked + "\n");
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    CScopedEnv path{"PATH", m_root.Path() + "/bin"};
+    auto* root = dynamic_cast<CContainerUI*>(Find("root"));
+    ASSERT_NE(root, nullptr);
+    CControlUI* probe = root->Add(std::make_unique<CControlUI>());
+    const auto click = [&](const char* name) {
+        probe->SetName(name);
+        m_window->GetPaintManager().SendNotify(probe, "click");
+    };
+    const auto askedText = [&] {
+        std::ifstream file(asked);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    {
+        CScopedEnv desktop{"XDG_CURRENT_DESKTOP", "XFCE"};  // its tools are not installed
+        click("windowdeviceset_0");
+    }
+    CScopedEnv desktop{"XDG_CURRENT_DESKTOP", "ubuntu:GNOME"};
+    click("windowdeviceset_1");
+    click("windowdeviceset_0");
+    click("windowdeviceset_2");
+    ASSERT_TRUE(RunEventsUntil([&] {
+        const std::string text = askedText();
+        return text.find("mouse") != std::string::npos &&
+               text.find("keyboard") != std::string::npos;
+    }));
+    RunEventsUntil([] { return false; }, 50);
+    EXPECT_EQ(askedText().size(), std::string("mouse\nkeyboard\n").size());
 }
 
 // Active, or hovered while not active: the devices draw their previews.
