@@ -49,23 +49,24 @@ ticks() {  # utime + stime of the whole process, in clock ticks
 cputime() {  # nanoseconds on a CPU, summed over the threads (finer than the ticks)
     cat /proc/"$program"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n}'
 }
-switches() {  # "<tid> <name> <switches>" per thread
+threads() {  # "<tid> <name> <switches> <ns on a CPU>" per thread
     for task in /proc/"$program"/task/*; do
-        awk -v tid="${task##*/}" '
+        { cat "$task/status" "$task/schedstat" 2>/dev/null || true; } | awk -v tid="${task##*/}" '
             /^Name:/ {name = $2}
             /ctxt_switches/ {n += $2}
-            END {print tid, name, n}' "$task/status" 2>/dev/null || true
+            NF == 3 && $1 ~ /^[0-9]+$/ {ns = $1}
+            END {print tid, name, n, ns}'
     done
 }
 
 ticks0=$(ticks)
 ns0=$(cputime)
-switches | sort -k1,1 >"$work/before"
+threads | sort -k1,1 >"$work/before"
 start=$(date +%s.%N)
 sleep "$seconds"
 ticks1=$(ticks)
 ns1=$(cputime)
-switches | sort -k1,1 >"$work/after"
+threads | sort -k1,1 >"$work/after"
 end=$(date +%s.%N)
 
 hz=$(getconf CLK_TCK)
@@ -75,8 +76,8 @@ awk -v t0="$ticks0" -v t1="$ticks1" -v hz="$hz" -v wall="$wall" -v n0="$ns0" -v 
     printf "cpu: %.4f %% of one core (%d ticks of 1/%d s)\n", (t1 - t0) / hz / wall * 100, t1 - t0, hz
     printf "cpu from schedstat: %.4f %% of one core (%.1f ms)\n", (n1 - n0) / 1e9 / wall * 100, (n1 - n0) / 1e6
 }'
-join "$work/before" "$work/after" | awk '{print $2, $5 - $3}' >"$work/delta"
+join "$work/before" "$work/after" | awk '{print $2, $6 - $3, $7 - $4}' >"$work/delta"
 awk -v wall="$wall" '{total += $2} END {printf "wake-ups: %.2f per second (all threads)\n", total / wall}' \
     "$work/delta"
 sort -k2,2nr "$work/delta" | head -6 |
-    awk -v wall="$wall" '$2 > 0 {printf "  %-16s %8.2f /s\n", $1, $2 / wall}'
+    awk -v wall="$wall" '$2 > 0 {printf "  %-16s %8.2f wake-ups/s %8.2f ms on a CPU\n", $1, $2 / wall, $3 / 1e6}'
