@@ -117,7 +117,7 @@ public:
     WindowHandle SettingsWindow() const { return m_settingsWnd; }
 
 protected:
-    // The windows of later parts of the program. The defaults make none, so their
+    // The settings, about and skin windows, made elsewhere. The defaults make none, so their
     // actions do nothing yet. The main window creates, places and shows a made window
     // modally and owns it: it must not delete itself.
     virtual std::unique_ptr<WindowImplBase> MakeSettingsWindow(const SettingsWindowContext&) {
