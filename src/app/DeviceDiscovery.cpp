@@ -37,6 +37,8 @@ bool Contains(const std::vector<std::string>& list, const std::string& item) {
 // Where udev keeps its control socket while it runs; without it no event ever comes.
 constexpr const char* kUdevRunning = "/run/udev/control";
 constexpr std::string_view kJsonSuffix = ".json";
+constexpr const char* kDevFolder = "/dev";
+constexpr std::string_view kHidrawPrefix = "hidraw";
 constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE |
                                         IN_MOVED_FROM | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
@@ -55,10 +57,15 @@ public:
         m_inotify.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
         WatchBusFolder();
         if (useUdev) OpenUdevMonitor();
+        // Without udev the kernel still makes and removes the hidraw nodes in /dev.
+        if (useUdev && !m_monitor && m_inotify.IsValid())
+            m_devWatch = inotify_add_watch(m_inotify.Get(), kDevFolder, IN_CREATE | IN_DELETE);
     }
 
     // False when some change would go unseen, so the caller must look now and then.
-    bool SeesEveryChange() const { return m_watch >= 0 && m_monitor != nullptr; }
+    bool SeesEveryChange() const {
+        return m_watch >= 0 && (m_monitor != nullptr || m_devWatch >= 0);
+    }
 
     // Waits for a change, `stop` or the time-out (negative: none). Changes to files
     // that are not interface descriptions do not end the wait.
@@ -125,7 +132,11 @@ private:
                     event->wd == m_watch)
                     folderGone = true;
                 if (event->mask & IN_Q_OVERFLOW) changed = true;
-                if (name.ends_with(kJsonSuffix)) changed = true;
+                if (event->wd == m_devWatch) {
+                    if (name.starts_with(kHidrawPrefix)) changed = true;
+                } else if (name.ends_with(kJsonSuffix)) {
+                    changed = true;
+                }
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
         }
@@ -149,6 +160,7 @@ private:
     std::string m_busFolder;
     CUniqueFd m_inotify;
     int m_watch = -1;
+    int m_devWatch = -1;
     std::unique_ptr<udev, UdevDeleter> m_udev;
     std::unique_ptr<udev_monitor, UdevDeleter> m_monitor;
 };

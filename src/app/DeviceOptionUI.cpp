@@ -48,8 +48,10 @@ CDeviceOptionUI::CDeviceOptionUI() : m_icons(DeviceIconsFor(kUnknownIcons.prefix
 
 CDeviceOptionUI::~CDeviceOptionUI() {
     // The device outlives no entry of its own but may outlive this one in tests.
-    if (m_device != nullptr && m_device->GetSelectorEntry() == this)
+    if (m_device != nullptr && m_device->GetSelectorEntry() == this) {
         m_device->SetSelectorEntry(nullptr);
+        m_device->SetFramesWantedListener({});
+    }
 }
 
 // Found on first use, also before the entry joins a window.
@@ -97,7 +99,12 @@ void CDeviceOptionUI::ApplyIcons() {
 
 void CDeviceOptionUI::LinkDevice(CTavrinUSBDevice* device) {
     m_device = device;
-    if (device != nullptr) device->SetSelectorEntry(this);
+    if (device == nullptr) return;
+    device->SetSelectorEntry(this);
+    // The preview timer sleeps while no frames come and wakes when they may again.
+    device->SetFramesWantedListener([this] {
+        if (CommandChannelOpen()) StartTimer(EntryTimer::RepaintPreview, kPreviewRepaintMs);
+    });
 }
 
 void CDeviceOptionUI::SetSyncOptionVisible(bool visible) {
@@ -234,7 +241,7 @@ void CDeviceOptionUI::OnRepaintTimer() {
     if (framesComing && m_previewPanel != nullptr && IsSelected() &&
         m_device->GetWindowActive() != 0)
         m_previewPanel->Invalidate();
-    StartTimer(EntryTimer::RepaintPreview, framesComing ? kPreviewRepaintMs : kPreviewIdleCheckMs);
+    if (framesComing) StartTimer(EntryTimer::RepaintPreview, kPreviewRepaintMs);
 }
 
 void CDeviceOptionUI::OnPowerStatusTimer() {

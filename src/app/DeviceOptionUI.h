@@ -25,9 +25,9 @@ inline constexpr unsigned ReadPowerStatus = 1005;
 
 inline constexpr unsigned kOpenDeviceDelayMs = 500;
 // The key picture follows the light frames at the light clock's step while they are
-// made; otherwise the timer only looks now and then, so an idle device costs no CPU.
+// made; otherwise it stops until the device says frames may come again, so an idle
+// device costs no CPU.
 inline constexpr unsigned kPreviewRepaintMs = 16;
-inline constexpr unsigned kPreviewIdleCheckMs = 500;
 inline constexpr unsigned kPowerStatusMs = 5000;
 
 // The four icons of a kind: selected and normal, each with and without the sync mark.

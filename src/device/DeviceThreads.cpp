@@ -43,6 +43,7 @@ ThreadWaitResult CTavrinUSBDevice::StopLightThread() {
 
 void CTavrinUSBDevice::WakeLightThread() {
     m_lightWake.Set();
+    if (m_framesWantedListener && LightFramesWanted()) m_framesWantedListener();
 }
 
 bool CTavrinUSBDevice::LightFramesWanted() const {

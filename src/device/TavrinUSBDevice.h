@@ -180,6 +180,11 @@ public:
     // initially 1.
     void SetPageShown(bool shown);
     bool IsPageShown() const { return m_pageShown.load(); }
+    // Called on the UI thread whenever one of the setters above lets the light thread
+    // make frames again, so whoever shows them can wake up then instead of polling.
+    void SetFramesWantedListener(std::function<void()> listener) {
+        m_framesWantedListener = std::move(listener);
+    }
     // The device's CDeviceOptionUI.
     void SetSelectorEntry(CControlUI* entry) { m_selectorEntry = entry; }
     CControlUI* GetSelectorEntry() const { return m_selectorEntry; }
@@ -345,6 +350,7 @@ private:
     const std::weak_ptr<CTavrinUSBDevice*> m_aliveToken;  // set once, read by the workers
     std::atomic<bool> m_previewPosted{false};
     CManualResetEvent m_lightWake;
+    std::function<void()> m_framesWantedListener;
     std::mutex m_syncOpenLock;  // the sync lock: opening and closing the sync channel
     CWorkerThread m_lightThread;
     CWorkerThread m_syncThread;

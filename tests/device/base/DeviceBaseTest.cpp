@@ -1,6 +1,7 @@
 // The device base's state: identity, counts and lists, light record packing, page
 // binding, function pages, power panel, and the device tables.
 #include <gtest/gtest.h>
+#include <functional>
 
 #include "DeviceTestSupport.h"
 #include "controls/DeviceKeyButtonUI.h"
@@ -19,7 +20,7 @@ CControlUI* AddNamed(CContainerUI& parent, std::unique_ptr<CControlUI> control,
     return parent.Add(std::move(control));
 }
 
-TEST(DeviceBase, StartsAsThePartSays) {
+TEST(DeviceBase, StartsWithItsInitialValues) {
     CTavrinUSBDevice device;
     EXPECT_EQ(device.GetClass(), "TavrinUSBDevice");
     EXPECT_EQ(device.GetSelectedIndex(), -1);
@@ -311,3 +312,34 @@ TEST(DeviceBase, SimpleStores) {
 }
 
 }  // namespace
+
+// Whoever shows the light frames sleeps while none can come and is told when they may.
+TEST(DeviceBase, FramesWantedListenerHearsOnlyChangesThatLetFramesCome) {
+    CTavrinUSBDevice device;
+    device.SetLedCount(8);
+    device.SetPageShown(true);
+    device.SetWindowActive(1);
+    int calls = 0;
+    device.SetFramesWantedListener([&] { ++calls; });
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        int callsAfter;
+    };
+    const Step steps[] = {
+        {"window inactive", [&] { device.SetWindowActive(0); }, 0},
+        {"window active again", [&] { device.SetWindowActive(1); }, 1},
+        {"synchronised effect on", [&] { device.SetSyncLight(1); }, 1},
+        {"page hidden meanwhile", [&] { device.SetPageShown(false); }, 1},
+        {"synchronised effect off, page still hidden", [&] { device.SetSyncLight(0); }, 1},
+        {"page shown", [&] { device.SetPageShown(true); }, 2},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        EXPECT_EQ(calls, step.callsAfter);
+    }
+    device.SetFramesWantedListener({});
+    device.SetWindowActive(1);
+    EXPECT_EQ(calls, 2);
+}
