@@ -2,6 +2,7 @@
 #include "ui/UIWindowHost.h"
 
 #include <QCloseEvent>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QTimer>
@@ -70,4 +71,25 @@ void CWindowHost::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->ignore();
+}
+
+// Activation and the mouse entering or leaving the window reach the window as the
+// activate, hover and leave messages.
+void CWindowHost::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) SendToWindow(Msg::Activate, isActiveWindow());
+    QWidget::changeEvent(event);
+}
+
+void CWindowHost::enterEvent(QEnterEvent*) {
+    SendToWindow(Msg::MouseHover, 0);
+}
+
+void CWindowHost::leaveEvent(QEvent*) {
+    SendToWindow(Msg::MouseLeave, 0);
+}
+
+void CWindowHost::SendToWindow(std::uint32_t msg, WPARAM wParam) {
+    if (!m_window) return;
+    bool handled = false;
+    m_window->HandleMessage(msg, wParam, 0, handled);
 }

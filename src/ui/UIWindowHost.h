@@ -27,8 +27,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    // Hands a window message to the window as the system would send it.
+    void SendToWindow(std::uint32_t msg, WPARAM wParam);
+
     WindowImplBase* m_window;
     CPaintManagerUI& m_manager;
     bool m_shownOnce = false;

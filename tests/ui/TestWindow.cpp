@@ -2,7 +2,10 @@
 // closing, DPI and screenshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCloseEvent>
+#include <QEnterEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -223,6 +226,32 @@ TEST_F(WindowTest, MissingSkinStillMakesAWindowThatInitialises) {
     Open(w);
     EXPECT_NE(w.GetPaintManager().GetRoot(), nullptr);
     EXPECT_EQ(w.GetPaintManager().FindControl("anything"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The window learns of its activation and of the mouse coming and going through the
+// activate, hover and leave messages.
+TEST_F(WindowTest, ActivationAndTheMouseReachTheWindowAsMessages) {
+    CTestWindow w("<Window size=\"200,100\"><VerticalLayout name=\"root\"/></Window>");
+    Open(w);
+    auto count = [&](std::uint32_t msg) {
+        return std::count(w.m_messages.begin(), w.m_messages.end(), msg);
+    };
+    QWidget* host = w.GetPaintManager().GetRoot()->GetWidget()->window();
+    host->activateWindow();
+    EXPECT_TRUE(RunUntil([&] { return count(Msg::Activate) >= 1; }));
+
+    const auto hovers = count(Msg::MouseHover);
+    const auto leaves = count(Msg::MouseLeave);
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), host->mapToGlobal(QPointF(10, 10)));
+    QCoreApplication::sendEvent(host, &enter);
+    EXPECT_EQ(count(Msg::MouseHover), hovers + 1);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(host, &leave);
+    EXPECT_EQ(count(Msg::MouseLeave), leaves + 1);
 }
 
 }  // namespace
