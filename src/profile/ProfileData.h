@@ -1,0 +1,70 @@
+#pragma once
+// The in-memory profile of one device: the paths of its files and the device record,
+// element "Device"[0] of the profile file, which the section readers and writers change
+// in place. Section readers and writers work on DeviceRecord() and never write files.
+#include <json/value.h>
+
+#include <string>
+
+// Keys of the profile file envelope.
+namespace ProfileKey {
+inline constexpr const char* ProfileName = "profilename";
+inline constexpr const char* ProfileUUID = "profileUUID";
+inline constexpr const char* Device = "Device";
+}  // namespace ProfileKey
+
+// A profile as a whole file: name, UUID and device record; what a new profile holds.
+// The other members of `base` (a copy of the default profile) are carried along.
+Json::Value MakeProfileDocument(Json::Value base, const std::string& name,
+                                const std::string& profileUUID);
+
+class CBasicProfiledata {
+public:
+    CBasicProfiledata() = default;
+    virtual ~CBasicProfiledata() = default;
+    CBasicProfiledata(const CBasicProfiledata&) = delete;
+    CBasicProfiledata& operator=(const CBasicProfiledata&) = delete;
+
+    // WriteRecord(device record, profile path).
+    virtual bool SaveRecord();
+    // Re-reads the file, sets its "Device"[record index] to `record` and writes it back;
+    // every other member stays. False when the file could not be written.
+    virtual bool WriteRecord(const Json::Value& record, const std::string& path);
+    // Writes `root` as the whole file.
+    virtual bool WriteWholeFile(const Json::Value& root, const std::string& path);
+
+    // An empty path leaves the stored one unchanged.
+    void SetProfilePath(const std::string& path);
+    void SetDefaultProfilePath(const std::string& path);
+    void SetLightConfigPath(const std::string& path) { m_lightConfigPath = path; }
+    std::string GetProfilePath() const { return m_profilePath; }
+    std::string GetDefaultProfilePath() const { return m_defaultProfilePath; }
+    std::string GetLightConfigPath() const { return m_lightConfigPath; }
+    void SetRecordIndex(int index) { m_recordIndex = index; }
+    int GetRecordIndex() const { return m_recordIndex; }
+
+    // Loads "Device"[record index] of the file at `path`. A file without one (missing,
+    // unreadable, or no such element) gets the default profile's record, and the file
+    // is written with it. Returns a copy of the record (null when the default profile
+    // has none either; section readers then see absent sections).
+    Json::Value LoadDeviceRecord(const std::string& path);
+
+    Json::Value& DeviceRecord() { return m_deviceRecord; }
+    const Json::Value& DeviceRecord() const { return m_deviceRecord; }
+    // The parsed light configuration ("velko_light.config"), filled by the lighting code.
+    Json::Value& LightConfig() { return m_lightConfig; }
+    const Json::Value& LightConfig() const { return m_lightConfig; }
+
+private:
+    std::string m_profilePath;
+    std::string m_defaultProfilePath;
+    Json::Value m_deviceRecord;
+    std::string m_lightConfigPath;
+    Json::Value m_lightConfig;
+    int m_recordIndex = 0;
+};
+
+// The kind classes override nothing; each kind's section code works on them.
+class CMouseProfiledata : public CBasicProfiledata {};
+class CKeyboardProfiledata : public CBasicProfiledata {};
+class CVe6533Profiledata : public CBasicProfiledata {};
