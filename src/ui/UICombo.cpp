@@ -282,22 +282,19 @@ std::string_view CComboUI::GetClass() const {
 }
 
 IListItemUI* CComboUI::ListItemAt(int index) const {
-    return dynamic_cast<IListItemUI*>(GetItemAt(index));
+    return ListItems::ItemAt(*this, index);
 }
 
 void CComboUI::Reindex() {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (IListItemUI* item = ListItemAt(i)) item->SetIndex(i);
-    }
+    ListItems::Reindex(*this);
     if (m_impl->dropList) m_impl->dropList->update();
 }
 
 CControlUI* CComboUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     if (!control) return nullptr;
-    if (auto* item = dynamic_cast<IListItemUI*>(control.get())) item->SetOwner(this);
+    ListItems::Adopt(control.get(), this);
     CControlUI* added = CContainerUI::AddAt(std::move(control), index);
-    const int at = GetItemIndex(added);
-    if (m_curSel >= 0 && at <= m_curSel) ++m_curSel;
+    m_curSel = ListItems::SelectionAfterInsert(m_curSel, GetItemIndex(added));
     Reindex();
     return added;
 }
@@ -317,15 +314,8 @@ std::unique_ptr<CControlUI> CComboUI::Detach(CControlUI* control) {
     const int index = GetItemIndex(control);
     std::unique_ptr<CControlUI> owned = CContainerUI::Detach(control);
     if (!owned) return nullptr;
-    if (auto* item = dynamic_cast<IListItemUI*>(owned.get())) {
-        item->Select(false);
-        item->SetOwner(nullptr);
-        item->SetIndex(-1);
-    }
-    if (index == m_curSel)
-        m_curSel = -1;
-    else if (index < m_curSel)
-        --m_curSel;
+    ListItems::Release(owned.get());
+    m_curSel = ListItems::SelectionAfterRemoval(m_curSel, index);
     Reindex();
     Invalidate();
     return owned;
@@ -334,13 +324,8 @@ std::unique_ptr<CControlUI> CComboUI::Detach(CControlUI* control) {
 bool CComboUI::SelectItem(int index, bool takeFocus, bool notify) {
     if (takeFocus) CControlUI::SetFocus();
     if (index == m_curSel) return true;
-    if (index < -1 || index >= GetCount()) return false;
-    IListItemUI* item = index >= 0 ? ListItemAt(index) : nullptr;
-    if (index >= 0 && !item) return false;
     const int old = m_curSel;
-    if (IListItemUI* previous = ListItemAt(old)) previous->Select(false);
-    m_curSel = index;
-    if (item) item->Select(true);
+    if (!ListItems::MoveSelection(*this, m_curSel, index)) return false;
     Invalidate();
     if (notify && m_manager)
         m_manager->SendNotify(this, "itemselect", static_cast<WPARAM>(index),

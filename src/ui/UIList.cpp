@@ -325,22 +325,64 @@ std::string_view CListUI::GetClass() const {
     return "ListUI";
 }
 
+namespace ListItems {
+
+IListItemUI* ItemAt(const CContainerUI& owner, int index) {
+    return dynamic_cast<IListItemUI*>(owner.GetItemAt(index));
+}
+
+void Reindex(const CContainerUI& owner) {
+    for (int i = 0; i < owner.GetCount(); ++i) {
+        if (IListItemUI* item = ItemAt(owner, i)) item->SetIndex(i);
+    }
+}
+
+void Adopt(CControlUI* control, IListOwnerUI* owner) {
+    if (auto* item = dynamic_cast<IListItemUI*>(control)) item->SetOwner(owner);
+}
+
+void Release(CControlUI* control) {
+    if (auto* item = dynamic_cast<IListItemUI*>(control)) {
+        item->Select(false);
+        item->SetOwner(nullptr);
+        item->SetIndex(-1);
+    }
+}
+
+int SelectionAfterInsert(int selection, int inserted) {
+    return selection >= 0 && inserted <= selection ? selection + 1 : selection;
+}
+
+int SelectionAfterRemoval(int selection, int removed) {
+    if (removed == selection) return -1;
+    return removed < selection ? selection - 1 : selection;
+}
+
+bool MoveSelection(const CContainerUI& owner, int& selection, int index) {
+    if (index < -1 || index >= owner.GetCount()) return false;
+    IListItemUI* item = index >= 0 ? ItemAt(owner, index) : nullptr;
+    if (index >= 0 && !item) return false;
+    if (IListItemUI* previous = ItemAt(owner, selection)) previous->Select(false);
+    selection = index;
+    if (item) item->Select(true);
+    return true;
+}
+
+}  // namespace ListItems
+
 IListItemUI* CListUI::ListItemAt(int index) const {
-    return dynamic_cast<IListItemUI*>(GetItemAt(index));
+    return ListItems::ItemAt(*this, index);
 }
 
 void CListUI::Reindex() {
-    for (int i = 0; i < GetCount(); ++i) {
-        if (IListItemUI* item = ListItemAt(i)) item->SetIndex(i);
-    }
+    ListItems::Reindex(*this);
 }
 
 CControlUI* CListUI::AddAt(std::unique_ptr<CControlUI> control, int index) {
     if (!control) return nullptr;
-    if (auto* item = dynamic_cast<IListItemUI*>(control.get())) item->SetOwner(this);
+    ListItems::Adopt(control.get(), this);
     CControlUI* added = CVerticalLayoutUI::AddAt(std::move(control), index);
-    const int at = GetItemIndex(added);
-    if (m_curSel >= 0 && at <= m_curSel) ++m_curSel;
+    m_curSel = ListItems::SelectionAfterInsert(m_curSel, GetItemIndex(added));
     Reindex();
     return added;
 }
@@ -358,15 +400,8 @@ std::unique_ptr<CControlUI> CListUI::Detach(CControlUI* control) {
     const int index = GetItemIndex(control);
     std::unique_ptr<CControlUI> owned = CVerticalLayoutUI::Detach(control);
     if (!owned) return nullptr;
-    if (auto* item = dynamic_cast<IListItemUI*>(owned.get())) {
-        item->Select(false);
-        item->SetOwner(nullptr);
-        item->SetIndex(-1);
-    }
-    if (index == m_curSel)
-        m_curSel = -1;
-    else if (index < m_curSel)
-        --m_curSel;
+    ListItems::Release(owned.get());
+    m_curSel = ListItems::SelectionAfterRemoval(m_curSel, index);
     Reindex();
     return owned;
 }
@@ -374,16 +409,9 @@ std::unique_ptr<CControlUI> CListUI::Detach(CControlUI* control) {
 bool CListUI::SelectItem(int index, bool takeFocus, bool notify) {
     if (takeFocus) CControlUI::SetFocus();
     if (index == m_curSel) return true;
-    if (index < -1 || index >= GetCount()) return false;
-    IListItemUI* item = index >= 0 ? ListItemAt(index) : nullptr;
-    if (index >= 0 && !item) return false;
     const int old = m_curSel;
-    if (IListItemUI* previous = ListItemAt(old)) previous->Select(false);
-    m_curSel = index;
-    if (item) {
-        item->Select(true);
-        EnsureVisible(index);
-    }
+    if (!ListItems::MoveSelection(*this, m_curSel, index)) return false;
+    if (index >= 0) EnsureVisible(index);
     if (notify && m_manager)
         m_manager->SendNotify(this, "itemselect", static_cast<WPARAM>(index),
                               static_cast<LPARAM>(old));

@@ -72,6 +72,20 @@ public:
     virtual bool Select(bool select = true) = 0;  // silent: owners notify
 };
 
+// Bookkeeping shared by the owners of list items (lists and combos): item indexes,
+// ownership and the selected index, kept right as items come and go.
+namespace ListItems {
+IListItemUI* ItemAt(const CContainerUI& owner, int index);  // null for a non-item
+void Reindex(const CContainerUI& owner);
+void Adopt(CControlUI* control, IListOwnerUI* owner);  // before it is added
+void Release(CControlUI* item);                        // after it was detached
+int SelectionAfterInsert(int selection, int inserted);
+int SelectionAfterRemoval(int selection, int removed);
+// Unmarks the selected item and marks the one at `index` (-1: none). False when
+// `index` names no item; `selection` is then unchanged.
+bool MoveSelection(const CContainerUI& owner, int& selection, int index);
+}  // namespace ListItems
+
 class CListElementUI : public CControlUI, public IListItemUI {
 public:
     std::string_view GetClass() const override;
