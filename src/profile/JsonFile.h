@@ -35,6 +35,10 @@ bool ReadJsonFile(const std::string& path, Json::Value& root);
 bool WriteFileText(const std::string& path, std::string_view text);
 // The styled JSON text of `root` followed by one newline, written as WriteFileText does.
 bool WriteJsonFile(const std::string& path, const Json::Value& root);
+// As WriteJsonFile, for a caller that has just read the file with `lastRead`: when that
+// read was Ok the old file is known to be good and is not read again.
+bool WriteJsonFileAfterRead(const std::string& path, const Json::Value& root,
+                            FileReadResult lastRead);
 // The exact text WriteJsonFile writes.
 std::string StyledJsonText(const Json::Value& root);
 // Copies a file whole. When the source cannot be read the target stays as it was.

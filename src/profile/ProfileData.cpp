@@ -1,0 +1,75 @@
+#include "profile/ProfileData.h"
+
+#include "platform/Platform.h"
+#include "profile/JsonFile.h"
+
+namespace {
+
+// A "Device" member or element of the wrong type is dropped when the file is rewritten;
+// keep the old bytes beside it first, as for a file that does not parse.
+void KeepCopyIfMalformed(const Json::Value& root, Json::ArrayIndex index, const std::string& path) {
+    if (!root.isMember(ProfileKey::Device)) return;
+    const Json::Value& devices = root[ProfileKey::Device];
+    const Json::Value& record = JsonElement(devices, index);
+    if (devices.isArray() && (record.isNull() || record.isObject())) return;
+    if (CopyWholeFile(path, path + ".bad"))
+        DebugOutput("profile: malformed \"Device\" in " + path + "; kept as " + path + ".bad\n");
+}
+
+}  // namespace
+
+Json::Value MakeProfileDocument(Json::Value base, const std::string& name,
+                                const std::string& profileUUID) {
+    if (!base.isObject()) base = Json::Value(Json::objectValue);
+    base[ProfileKey::ProfileName] = ToFileText(name);
+    base[ProfileKey::ProfileUUID] = ToFileText(profileUUID);
+    return base;
+}
+
+bool CBasicProfiledata::SaveRecord() {
+    return WriteRecord(m_deviceRecord, m_profilePath);
+}
+
+bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string& path) {
+    if (m_recordIndex < 0 || path.empty()) return false;
+    const auto index = static_cast<Json::ArrayIndex>(m_recordIndex);
+    Json::Value root;
+    const FileReadResult read = ReadJsonFileResult(path, root);
+    if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
+    if (!JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, record)) return false;
+    return WriteJsonFileAfterRead(path, root, read);
+}
+
+bool CBasicProfiledata::WriteWholeFile(const Json::Value& root, const std::string& path) {
+    return WriteJsonFile(path, root);
+}
+
+void CBasicProfiledata::SetProfilePath(const std::string& path) {
+    if (!path.empty()) m_profilePath = path;
+}
+
+void CBasicProfiledata::SetDefaultProfilePath(const std::string& path) {
+    if (!path.empty()) m_defaultProfilePath = path;
+}
+
+Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
+    if (m_recordIndex < 0) return m_deviceRecord = Json::Value();
+    const auto index = static_cast<Json::ArrayIndex>(m_recordIndex);
+    Json::Value root;
+    const FileReadResult read = ReadJsonFileResult(path, root);
+    const Json::Value& record = JsonElement(JsonMember(root, ProfileKey::Device), index);
+    if (record.isObject()) {
+        m_deviceRecord = record;
+        return m_deviceRecord;
+    }
+    // No usable record: take the default profile's and store it in the file.
+    Json::Value fallback;
+    ReadJsonFile(m_defaultProfilePath, fallback);
+    const Json::Value& defaultRecord = JsonElement(JsonMember(fallback, ProfileKey::Device), index);
+    m_deviceRecord = defaultRecord.isObject() ? defaultRecord : Json::Value();
+    if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
+    if (path.empty()) return m_deviceRecord;
+    JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, m_deviceRecord);
+    WriteJsonFileAfterRead(path, root, read);
+    return m_deviceRecord;
+}

@@ -1,0 +1,47 @@
+#include "profile/ProfileFolders.h"
+
+#include <sys/stat.h>
+
+#include "platform/Platform.h"
+#include "profile/JsonFile.h"
+
+std::string GetProductFolder() {
+    const std::string folder = LocalAppDataFolder();
+    MakeFolders(folder);  // a failure shows in the file operations that follow
+    return folder;
+}
+
+std::string ProfileFolderIn(const std::string& productFolder, std::string_view kindName) {
+    if (!IsSafeFileStem(kindName)) return {};
+    MakeFolders(productFolder);
+    const std::string folder = productFolder + std::string(kindName) + "/";
+    ::mkdir(folder.c_str(), 0755);  // exists already, or the file operations report it
+    return folder;
+}
+
+std::string GetProfileFolder(std::string_view kindName) {
+    return ProfileFolderIn(GetProductFolder(), kindName);
+}
+
+std::string GetDefaultDataFolder() {
+    return ProgramFolder() + kDefaultDataFolderName + "/";
+}
+
+std::string DefaultProfilePathIn(const std::string& defaultDataFolder, std::string_view kindName) {
+    if (!IsSafeFileStem(kindName)) return {};
+    return defaultDataFolder + std::string(kindName) + kProfileFileExtension;
+}
+
+std::string GetDefaultProfilePath(std::string_view kindName) {
+    return DefaultProfilePathIn(GetDefaultDataFolder(), kindName);
+}
+
+std::string ProfileFilePath(const std::string& folder, std::string_view profileUUID) {
+    if (!IsSafeFileStem(profileUUID)) return {};
+    return folder + std::string(profileUUID) + kProfileFileExtension;
+}
+
+std::string FileInFolder(const std::string& folder, std::string_view fileName) {
+    if (!IsSafeFileStem(fileName)) return {};
+    return folder + std::string(fileName);
+}
