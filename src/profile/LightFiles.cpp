@@ -134,6 +134,16 @@ const std::string& EffectFolder() {
     return g_startDirectory;
 }
 
+Json::Value LoadLightConfig(const std::string& path) {
+    Json::Value config;
+    ReadJsonFile(path, config);
+    return config;
+}
+
+std::vector<LightModeName> LoadBuiltInModeNames(const std::string& path, int deviceIndex) {
+    return ReadBuiltInModeNames(LoadLightConfig(path), deviceIndex);
+}
+
 std::vector<LightModeName> ReadBuiltInModeNames(const Json::Value& defaultLight, int deviceIndex) {
     std::vector<LightModeName> names;
     const Json::Value& row = DeviceRow(defaultLight, LightKey::DefaultLightName, deviceIndex);

@@ -99,6 +99,12 @@ std::vector<LedEffect> ReadEffectList(const Json::Value& lightConfig, int device
 // not change with it.
 const std::string& EffectFolder();
 
+// The light configuration file; null when it is missing or unreadable.
+Json::Value LoadLightConfig(const std::string& path);
+// The built-in modes of device `deviceIndex` read from the "default_light.json" at
+// `path`; empty when the file or the row is missing.
+std::vector<LightModeName> LoadBuiltInModeNames(const std::string& path, int deviceIndex);
+
 // The built-in modes of device `deviceIndex` from "default_light.json", in mode order;
 // empty when the row is missing. Elements that are not objects keep their place with
 // an empty name.

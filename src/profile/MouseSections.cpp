@@ -29,7 +29,8 @@ DpiStage ReadStage(const Json::Value& element) {
 std::vector<DpiStage> CMouseSections::GetDpiStages(const Json::Value& record) {
     const Json::Value& section = section::Member(record, MouseKey::DpiStages);
     if (section.isNull()) return m_stages;
-    m_activeStage = static_cast<int>(section::Word32(section, MouseKey::StageActive));
+    // Kept non-negative: the device uses it as an index.
+    m_activeStage = section::Byte(section, MouseKey::StageActive);
     const Json::Value& list = section::Member(section, MouseKey::StageDpis);
     if (list.isArray()) {
         const Json::ArrayIndex count = std::min(list.size(), kMaxStages);

@@ -160,7 +160,7 @@ TEST(DefaultData, BuiltInModeNamesForEveryDevice) {
     std::vector<std::vector<LightModeName>> rows;
     for (int d = 0; d < kDeviceIndexCount; ++d) {
         SCOPED_TRACE(d);
-        rows.push_back(ReadBuiltInModeNames(document, d));
+        rows.push_back(LoadBuiltInModeNames(DataFile("default_light.json"), d));
         ASSERT_EQ(rows.back().size(), static_cast<std::size_t>(BuiltInModeCount(d)));
         for (const LightModeName& mode : rows.back()) EXPECT_FALSE(mode.name.empty());
     }

@@ -121,6 +121,17 @@ TEST_F(EffectFiles, NothingToReadGivesAnEmptyList) {
     EXPECT_EQ(ReadEffectList(m_config, kDeviceIndexMouse, 10, 10, Folder()).size(), 1u);
 }
 
+TEST_F(EffectFiles, NamesFromFilesOnDisk) {
+    Write("velko_light.config", R"({"LightInfo":[[],[{"LightName":"Mine","Guid":"a"}]]})");
+    Write("default_light.json", R"({"DefaultLightName":[[{"LightName":"Wave","visible":true}]]})");
+    const Json::Value config = LoadLightConfig(Folder() + "velko_light.config");
+    EXPECT_EQ(ReadCustomModeNames(config, kDeviceIndexMouse), std::vector<std::string>{"Mine"});
+    EXPECT_EQ(LoadBuiltInModeNames(Folder() + "default_light.json", kDeviceIndexKeyboard),
+              (std::vector<LightModeName>{{"Wave", true}}));
+    EXPECT_TRUE(LoadLightConfig(Folder() + "missing.config").isNull());
+    EXPECT_TRUE(LoadBuiltInModeNames(Folder() + "missing.json", kDeviceIndexKeyboard).empty());
+}
+
 TEST_F(EffectFiles, EffectFolderIsTheStartDirectory) {
     const std::string start = EffectFolder();
     ASSERT_FALSE(start.empty());
@@ -149,8 +160,9 @@ TEST(LightFiles, ModeNames) {
 }
 
 TEST(LightFiles, DefaultLightDocumentLayout) {
-    EXPECT_SAME_JSON(MakeDefaultLightDocument({{{"Static", true}}, {}, {{"Off", false}}}),
-                   ParseTestJson(R"({"DefaultLightName":[[{"LightName":"Static","visible":true}],[],
+    EXPECT_SAME_JSON(
+        MakeDefaultLightDocument({{{"Static", true}}, {}, {{"Off", false}}}),
+        ParseTestJson(R"({"DefaultLightName":[[{"LightName":"Static","visible":true}],[],
                   [{"LightName":"Off","visible":false}]]})"));
 }
 

@@ -76,6 +76,21 @@ TEST(MouseSections, StageValuesAreCutToTheirFieldWidths) {
     }
 }
 
+TEST(MouseSections, ActiveStageIsNeverNegative) {
+    struct Case {
+        const char* stored;
+        int expected;
+    };
+    for (const Case& c : {Case{"4", 4}, Case{"-1", 255}, Case{"4294967295", 255}, Case{"1e40", 0},
+                          Case{"\"3\"", 0}}) {
+        SCOPED_TRACE(c.stored);
+        CMouseSections sections;
+        sections.GetDpiStages(
+            Parse(std::string(R"({"DPIStages":{"StageActive":)") + c.stored + "}}"));
+        EXPECT_EQ(sections.GetActiveStage(), c.expected);
+    }
+}
+
 TEST(MouseSections, MalformedStageListsReadWithoutFailing) {
     for (const char* text : {
              R"({"DPIStages":{"StageDPIs":{"0":{"StageDPIX":3}}}})",
