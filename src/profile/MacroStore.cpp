@@ -29,6 +29,14 @@ Json::Value& ListArray(Json::Value& list) {
     return macros;
 }
 
+std::vector<MacroInfo> InfosOf(const Json::Value& list) {
+    std::vector<MacroInfo> macros;
+    // Positions are macro indexes held by key assignments, so a bad entry keeps its slot.
+    for (const Json::Value& entry : JsonArray(list, MacroKey::MacroInfo))
+        macros.push_back(ReadInfo(entry));
+    return macros;
+}
+
 }  // namespace
 
 std::string MacroListFileName(std::string_view kindName) {
@@ -65,12 +73,7 @@ bool CMacroStore::WriteList(const Json::Value& list) const {
 }
 
 std::vector<MacroInfo> CMacroStore::List() const {
-    const Json::Value list = ReadList();
-    std::vector<MacroInfo> macros;
-    if (!list.isObject() || !list[MacroKey::MacroInfo].isArray()) return macros;
-    // Positions are macro indexes held by key assignments, so a bad entry keeps its slot.
-    for (const Json::Value& entry : list[MacroKey::MacroInfo]) macros.push_back(ReadInfo(entry));
-    return macros;
+    return InfosOf(ReadList());
 }
 
 std::vector<std::string> CMacroStore::Names() const {
@@ -85,18 +88,20 @@ std::string CMacroStore::MacroFilePath(const std::string& guid) const {
 
 std::string CMacroStore::UnusedGuid(std::span<const MacroInfo> macros) const {
     // Time stamps repeat when two macros are made within one millisecond.
-    const std::string base = m_makeGuid ? m_makeGuid() : MakeProfileUUID();
-    std::string guid = IsSafeFileStem(base) ? base : std::string("macro");
-    for (int n = 1; std::ranges::any_of(macros, [&](const MacroInfo& m) { return m.guid == guid; });
-         ++n)
-        guid = (IsSafeFileStem(base) ? base : std::string("macro")) + "_" + std::to_string(n);
+    std::string base = m_makeGuid ? m_makeGuid() : MakeProfileUUID();
+    if (!IsSafeFileStem(base)) base = "macro";
+    const auto taken = [&](const std::string& guid) {
+        return std::ranges::any_of(macros, [&](const MacroInfo& m) { return m.guid == guid; });
+    };
+    std::string guid = base;
+    for (int n = 1; taken(guid); ++n) guid = base + "_" + std::to_string(n);
     return guid;
 }
 
 int CMacroStore::Add() {
     Json::Value list = ReadList();
     Json::Value& macros = ListArray(list);
-    const std::vector<MacroInfo> current = List();
+    const std::vector<MacroInfo> current = InfosOf(list);
     if (static_cast<int>(macros.size()) >= kMaxMacros) return -1;
     Json::Value entry(Json::objectValue);
     entry[MacroKey::MacroName] = ToFileText(NextMacroName(current));
@@ -171,7 +176,7 @@ int CMacroStore::Import(const std::string& path) {
     Json::Value list = ReadList();
     Json::Value& macros = ListArray(list);
     if (static_cast<int>(macros.size()) >= kMaxMacros) return -1;
-    const std::vector<MacroInfo> current = List();
+    const std::vector<MacroInfo> current = InfosOf(list);
     const std::string guid = UnusedGuid(current);
     // The file goes first: a list entry without its file would read as an empty macro.
     if (!WriteFileText(MacroFilePath(guid), bytes)) return -1;
