@@ -8,25 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "profile/JsonFile.h"
+
 namespace section {
 
-// The member `key` of `object`, or null when `object` is not an object or lacks it.
+// Members and elements, null when absent or when the container has another type.
 inline const Json::Value& Member(const Json::Value& object, const char* key) {
-    static const Json::Value kNull;
-    if (!object.isObject()) return kNull;
-    const Json::Value* found = object.find(key, key + std::char_traits<char>::length(key));
-    return found ? *found : kNull;
+    return JsonMember(object, key);
 }
-
-// Element `index` of `array`, or null when `array` is not an array or is too short.
 inline const Json::Value& Element(const Json::Value& array, Json::ArrayIndex index) {
-    static const Json::Value kNull;
-    if (!array.isArray() || index >= array.size()) return kNull;
-    return array[index];
-}
-
-inline bool HasMember(const Json::Value& object, const char* key) {
-    return !Member(object, key).isNull();
+    return JsonElement(array, index);
 }
 
 // An integer in its two's complement 64-bit form, so that narrowing casts keep the
@@ -70,12 +61,12 @@ inline Json::Value& AsArray(Json::Value& value) {
     return value;
 }
 
-// The object member `key` of `parent`, created (or replaced when of another type).
+// The object (array) member `key` of `parent`, created or replaced when of another type.
 inline Json::Value& ObjectMember(Json::Value& parent, const char* key) {
-    return AsObject(AsObject(parent)[key]);
+    return JsonObjectMember(parent, key);
 }
 inline Json::Value& ArrayMember(Json::Value& parent, const char* key) {
-    return AsArray(AsObject(parent)[key]);
+    return JsonArrayMember(parent, key);
 }
 
 // Element `index` of `array` as an object, the array grown as needed.
