@@ -248,6 +248,15 @@ FileReadResult ReadJsonFileResult(const std::string& path, Json::Value& root) {
     return FileReadResult::Ok;
 }
 
+bool ReadFileStamp(const std::string& path, FileStamp& stamp) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    stamp = {static_cast<long long>(info.st_dev), static_cast<long long>(info.st_ino),
+             static_cast<long long>(info.st_size),
+             static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec};
+    return true;
+}
+
 bool ReadJsonFile(const std::string& path, Json::Value& root) {
     return ReadJsonFileResult(path, root) == FileReadResult::Ok;
 }

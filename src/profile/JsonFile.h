@@ -33,6 +33,14 @@ bool ReadJsonFile(const std::string& path, Json::Value& root);
 // any failure the old file stays as it was and the result is false. A file that exists
 // but does not hold a JSON object is kept as "<path>.bad" before it is replaced.
 bool WriteFileText(const std::string& path, std::string_view text);
+// Identity of a file's current content: changes with every replacement or edit.
+struct FileStamp {
+    long long device = 0, inode = 0, size = -1, modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// False when the file does not exist or cannot be examined.
+bool ReadFileStamp(const std::string& path, FileStamp& stamp);
+
 // The styled JSON text of `root` followed by one newline, written as WriteFileText does.
 bool WriteJsonFile(const std::string& path, const Json::Value& root);
 // As WriteJsonFile, for a caller that has just read the file with `lastRead`: when that

@@ -30,14 +30,30 @@ bool CBasicProfiledata::SaveRecord() {
     return WriteRecord(m_deviceRecord, m_profilePath);
 }
 
+void CBasicProfiledata::Remember(const std::string& path, Json::Value root) {
+    m_fileCache.path.clear();
+    if (!ReadFileStamp(path, m_fileCache.stamp)) return;
+    m_fileCache.path = path;
+    m_fileCache.root = std::move(root);
+}
+
 bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string& path) {
     if (m_recordIndex < 0 || path.empty()) return false;
     const auto index = static_cast<Json::ArrayIndex>(m_recordIndex);
     Json::Value root;
-    const FileReadResult read = ReadJsonFileResult(path, root);
-    if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
+    FileReadResult read = FileReadResult::Ok;
+    FileStamp stamp;
+    if (path == m_fileCache.path && ReadFileStamp(path, stamp) && stamp == m_fileCache.stamp) {
+        root = std::move(m_fileCache.root);
+    } else {
+        read = ReadJsonFileResult(path, root);
+        if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
+    }
+    m_fileCache.path.clear();
     if (!JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, record)) return false;
-    return WriteJsonFileAfterRead(path, root, read);
+    if (!WriteJsonFileAfterRead(path, root, read)) return false;
+    Remember(path, std::move(root));
+    return true;
 }
 
 bool CBasicProfiledata::WriteWholeFile(const Json::Value& root, const std::string& path) {
@@ -60,6 +76,7 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
     const Json::Value& record = JsonElement(JsonMember(root, ProfileKey::Device), index);
     if (record.isObject()) {
         m_deviceRecord = record;
+        Remember(path, std::move(root));
         return m_deviceRecord;
     }
     // No usable record: take the default profile's and store it in the file.
@@ -70,6 +87,6 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
     if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
     if (path.empty()) return m_deviceRecord;
     JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, m_deviceRecord);
-    WriteJsonFileAfterRead(path, root, read);
+    if (WriteJsonFileAfterRead(path, root, read)) Remember(path, std::move(root));
     return m_deviceRecord;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "profile/JsonFile.h"
+
 // Keys of the profile file envelope.
 namespace ProfileKey {
 inline constexpr const char* ProfileName = "profilename";
@@ -56,6 +58,16 @@ public:
     const Json::Value& LightConfig() const { return m_lightConfig; }
 
 private:
+    // The profile file as this object last read or wrote it. A save reuses it while the
+    // file on disk is still that version, instead of parsing the whole file again.
+    struct FileCache {
+        std::string path;
+        FileStamp stamp;
+        Json::Value root;
+    };
+    void Remember(const std::string& path, Json::Value root);
+
+    FileCache m_fileCache;
     std::string m_profilePath;
     std::string m_defaultProfilePath;
     Json::Value m_deviceRecord;

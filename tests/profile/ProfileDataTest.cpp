@@ -40,7 +40,7 @@ protected:
 
 TEST_F(ProfileFixture, MissingFileIsCreatedFromTheDefaultRecord) {
     const Json::Value record = m_profile.LoadDeviceRecord(m_path);
-    EXPECT_JSON_EQ(record, DefaultRecord());
+    EXPECT_EQ(record, DefaultRecord());
     EXPECT_EQ(m_profile.DeviceRecord(), DefaultRecord());
     Json::Value expected;
     expected["Device"][0] = DefaultRecord();
@@ -124,6 +124,29 @@ TEST_F(ProfileFixture, SaveRecordKeepsTheOtherMembers) {
               "   \"profileUUID\" : \"2022_02_01_09_05_03_007\",\n"
               "   \"profilename\" : \"Mine\"\n"
               "}\n\n");
+}
+
+// A save reuses the document it last read or wrote only while the file is unchanged.
+TEST_F(ProfileFixture, SaveKeepsWhatAnotherWriterChangedMeanwhile) {
+    Spit(m_path, R"({"profilename":"Mine","Device":[{"a":1}]})");
+    m_profile.LoadDeviceRecord(m_path);
+    ASSERT_TRUE(m_profile.SaveRecord());
+    Json::Value renamed = FileRoot();
+    renamed["profilename"] = "Lent";  // same size, rewritten in place
+    Spit(m_path, StyledJsonText(renamed));
+    // An editor saving later; the clock tick may be coarser than this test.
+    std::filesystem::last_write_time(
+        m_path, std::filesystem::last_write_time(m_path) + std::chrono::seconds(1));
+    m_profile.DeviceRecord()["a"] = 2;
+    ASSERT_TRUE(m_profile.SaveRecord());
+    EXPECT_EQ(FileRoot()["profilename"], "Lent");
+    renamed = FileRoot();
+    renamed["Other"] = true;  // replaced by rename, as the profile list does
+    ASSERT_TRUE(WriteJsonFile(m_path, renamed));
+    m_profile.DeviceRecord()["a"] = 3;
+    ASSERT_TRUE(m_profile.SaveRecord());
+    EXPECT_EQ(FileRoot()["Other"], true);
+    EXPECT_EQ(FileRoot()["Device"][0]["a"], 3);
 }
 
 TEST_F(ProfileFixture, SaveOverAnUnparsableFileKeepsACopyAndWritesOnlyDevice) {
