@@ -16,8 +16,14 @@ std::string CaptureCurrentDirectory() {
     return folder;
 }
 
-// Taken during static initialisation, before any dialog can run.
-const std::string g_startDirectory = CaptureCurrentDirectory();
+const std::string& StartDirectory() {
+    static const std::string folder = CaptureCurrentDirectory();
+    return folder;
+}
+
+// Taken during static initialisation, before any dialog can run; the function-local
+// static also serves callers from other static initialisers.
+[[maybe_unused]] const std::string& g_startDirectory = StartDirectory();
 
 // Row d of a per-device-index file, or null.
 const Json::Value& DeviceRow(const Json::Value& document, const char* key, int deviceIndex) {
@@ -131,7 +137,7 @@ std::vector<LedEffect> ReadEffectList(const Json::Value& lightConfig, int device
 }
 
 const std::string& EffectFolder() {
-    return g_startDirectory;
+    return StartDirectory();
 }
 
 Json::Value LoadLightConfig(const std::string& path) {
