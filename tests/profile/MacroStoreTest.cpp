@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "profile/JsonFile.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "profile/JsonFile.h"
 #include "profile/MacroImage.h"
