@@ -38,6 +38,15 @@ void WriteKeyList(Json::Value& record, const std::vector<KeyRecord>& keys) {
     }
 }
 
+void CompleteKeyList(std::vector<KeyRecord>& keys, std::span<const KeyAssignment> defaults) {
+    const std::size_t count = std::min(defaults.size(), kMaxKeyPositions);
+    for (std::size_t i = keys.size(); i < count; ++i) {
+        KeyAssignment a = defaults[i];
+        a.position = static_cast<std::uint16_t>(i);
+        keys.push_back({a, a});
+    }
+}
+
 Json::Value MakeKeyListElement(const KeyRecord& key) {
     Json::Value element(Json::objectValue);
     element[KeyListKey::Assignment] = section::Number(PackAssignment(key.current));

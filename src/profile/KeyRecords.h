@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 struct KeyAssignment {
@@ -42,5 +43,9 @@ std::vector<KeyRecord> ReadKeyList(const Json::Value& record);
 // Writes the current assignment of each record as "KeyList"[i]."Assignment"; the
 // default assignments in the file are never touched.
 void WriteKeyList(Json::Value& record, const std::vector<KeyRecord>& keys);
+// A short "KeyList" (a hand-edited or older file) leaves key positions without a
+// record; this appends one per missing position i < defaults.size(), with defaults[i]
+// as both its current and its default assignment, so every key can be shown and edited.
+void CompleteKeyList(std::vector<KeyRecord>& keys, std::span<const KeyAssignment> defaults);
 // A "KeyList" element holding both halves; the shape the default profiles ship with.
 Json::Value MakeKeyListElement(const KeyRecord& key);

@@ -71,9 +71,28 @@ TEST(KeyRecords, WriteReplacesAListOfTheWrongType) {
     EXPECT_SAME_JSON(record, ParseTestJson(R"({"KeyList":[{"Assignment":10492672}],"Other":2})"));
 }
 
+TEST(KeyRecords, ShortListIsCompletedFromTheDefaults) {
+    std::vector<KeyRecord> keys =
+        ReadKeyList(ParseTestJson(R"({"KeyList":[{"Assignment":1,"DefaultAssignment":2}]})"));
+    const KeyAssignment defaults[] = {
+        {9, 0x10, 0x01, 0x00}, {9, 0x10, 0x02, 0x00}, {9, 0x10, 0x04, 0x00}};
+    CompleteKeyList(keys, defaults);
+    ASSERT_EQ(keys.size(), 3u);
+    EXPECT_EQ(keys[0].current, (KeyAssignment{0, 0, 0, 1}));  // read records stay
+    EXPECT_EQ(keys[0].defaults, (KeyAssignment{0, 0, 0, 2}));
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        EXPECT_EQ(keys[i].current, defaults[i]);
+        EXPECT_EQ(keys[i].defaults, defaults[i]);
+        EXPECT_EQ(keys[i].current.position, i);
+        EXPECT_EQ(keys[i].defaults.position, i);
+    }
+    CompleteKeyList(keys, std::span<const KeyAssignment>(defaults, 2));  // never shrinks
+    EXPECT_EQ(keys.size(), 3u);
+}
+
 TEST(KeyRecords, ListElementHoldsBothHalves) {
     EXPECT_SAME_JSON(MakeKeyListElement({{0, 0x16, 0x90, 0x01}, {0, 0x10, 0x01, 0x00}}),
-                   ParseTestJson(R"({"Assignment":1478657,"DefaultAssignment":1048832})"));
+                     ParseTestJson(R"({"Assignment":1478657,"DefaultAssignment":1048832})"));
 }
 
 }  // namespace
