@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "profile/JsonFile.h"
+#include "profile/ProfileFolders.h"
 
 namespace {
 
@@ -38,7 +39,10 @@ void CBasicProfiledata::Remember(const std::string& path, Json::Value root) {
 }
 
 bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string& path) {
-    if (m_recordIndex < 0 || path.empty()) return false;
+    if (m_recordIndex < 0 || !IsPlainFilePath(path)) {
+        DebugOutput("profile: not saved to " + path + "\n");
+        return false;
+    }
     const auto index = static_cast<Json::ArrayIndex>(m_recordIndex);
     Json::Value root;
     FileReadResult read = FileReadResult::Ok;
@@ -71,8 +75,12 @@ void CBasicProfiledata::SetDefaultProfilePath(const std::string& path) {
 Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
     if (m_recordIndex < 0) return m_deviceRecord = Json::Value();
     const auto index = static_cast<Json::ArrayIndex>(m_recordIndex);
+    // The name comes from a file: never let it reach outside its folder.
+    const bool plainPath = IsPlainFilePath(path);
+    if (!plainPath) DebugOutput("profile: refused profile path " + path + "\n");
     Json::Value root;
-    const FileReadResult read = ReadJsonFileResult(path, root);
+    const FileReadResult read =
+        plainPath ? ReadJsonFileResult(path, root) : FileReadResult::Missing;
     const Json::Value& record = JsonElement(JsonMember(root, ProfileKey::Device), index);
     if (record.isObject()) {
         m_deviceRecord = record;
@@ -85,7 +93,7 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
     const Json::Value& defaultRecord = JsonElement(JsonMember(fallback, ProfileKey::Device), index);
     m_deviceRecord = defaultRecord.isObject() ? defaultRecord : Json::Value();
     if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
-    if (path.empty()) return m_deviceRecord;
+    if (!plainPath) return m_deviceRecord;
     JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, m_deviceRecord);
     if (WriteJsonFileAfterRead(path, root, read)) Remember(path, std::move(root));
     return m_deviceRecord;

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "platform/Platform.h"
 #include "profile/JsonFile.h"
 
@@ -44,4 +46,16 @@ std::string ProfileFilePath(const std::string& folder, std::string_view profileU
 std::string FileInFolder(const std::string& folder, std::string_view fileName) {
     if (!IsSafeFileStem(fileName)) return {};
     return folder + std::string(fileName);
+}
+
+bool IsPlainFilePath(std::string_view path) {
+    const auto slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (!IsSafeFileStem(name)) return false;
+    for (std::size_t begin = 0; begin < path.size();) {
+        const auto end = std::min(path.find('/', begin), path.size());
+        if (path.substr(begin, end - begin) == "..") return false;
+        begin = end + 1;
+    }
+    return true;
 }

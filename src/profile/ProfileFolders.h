@@ -30,3 +30,6 @@ std::string DefaultProfilePathIn(const std::string& defaultDataFolder, std::stri
 std::string ProfileFilePath(const std::string& folder, std::string_view profileUUID);
 // folder + name, or empty when the name is not a safe file name.
 std::string FileInFolder(const std::string& folder, std::string_view fileName);
+// True when no component of `path` is ".." and its file name is a safe file name: what a
+// path built by ProfileFilePath or FileInFolder looks like.
+bool IsPlainFilePath(std::string_view path);

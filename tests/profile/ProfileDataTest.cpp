@@ -189,6 +189,22 @@ TEST_F(ProfileFixture, PathsAndFailedSaves) {
     EXPECT_FALSE(Exists(m_path));
 }
 
+// A profile UUID from a hand-edited list must not reach files outside the folder.
+TEST_F(ProfileFixture, PathsLeavingTheFolderAreNeitherReadNorWritten) {
+    std::filesystem::create_directory(m_folder / "kind");
+    const std::string outside = m_folder / "victim.Json";
+    Spit(outside, R"({"Device":[{"secret":1}]})");
+    for (const std::string& path : {m_folder / "kind/../victim.Json", m_folder / "kind/../x.Json",
+                                    m_folder / "kind/a b.Json", m_folder / "kind/"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(m_profile.LoadDeviceRecord(path), DefaultRecord());
+        EXPECT_FALSE(m_profile.WriteRecord(Json::Value(), path));
+    }
+    EXPECT_EQ(Slurp(outside), R"({"Device":[{"secret":1}]})");
+    EXPECT_FALSE(Exists(m_folder / "x.Json"));
+    EXPECT_TRUE(IsPlainFilePath(m_folder / "kind/2022_02_01_09_05_03_007.Json"));
+}
+
 TEST(MakeProfileDocument, SetsTheEnvelopeOverACopyOfTheDefault) {
     Json::Value base;
     base["Device"][0]["a"] = 1;
