@@ -28,17 +28,23 @@ Json::Value MakeProfileDocument(Json::Value base, const std::string& name,
 }
 
 bool CBasicProfiledata::SaveRecord() {
-    return WriteRecord(m_deviceRecord, m_profilePath);
+    return WriteOwnRecord(m_deviceRecord, m_profilePath);
+}
+
+bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string& path) {
+    Json::Value copy(record);
+    return WriteOwnRecord(copy, path);
 }
 
 void CBasicProfiledata::Remember(const std::string& path, Json::Value root) {
     m_fileCache.path.clear();
     if (!ReadFileStamp(path, m_fileCache.stamp)) return;
     m_fileCache.path = path;
+    m_fileCache.index = m_recordIndex;
     m_fileCache.root = std::move(root);
 }
 
-bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string& path) {
+bool CBasicProfiledata::WriteOwnRecord(Json::Value& record, const std::string& path) {
     if (m_recordIndex < 0 || !IsPlainFilePath(path)) {
         DebugOutput("profile: not saved to " + path + "\n");
         return false;
@@ -47,17 +53,24 @@ bool CBasicProfiledata::WriteRecord(const Json::Value& record, const std::string
     Json::Value root;
     FileReadResult read = FileReadResult::Ok;
     FileStamp stamp;
-    if (path == m_fileCache.path && ReadFileStamp(path, stamp) && stamp == m_fileCache.stamp) {
+    if (path == m_fileCache.path && m_fileCache.index == m_recordIndex &&
+        ReadFileStamp(path, stamp) && stamp == m_fileCache.stamp) {
         root = std::move(m_fileCache.root);
     } else {
         read = ReadJsonFileResult(path, root);
         if (read == FileReadResult::Ok) KeepCopyIfMalformed(root, index, path);
     }
     m_fileCache.path.clear();
-    if (!JsonSetElement(JsonArrayMember(root, ProfileKey::Device), index, record)) return false;
-    if (!WriteJsonFileAfterRead(path, root, read)) return false;
-    Remember(path, std::move(root));
-    return true;
+    Json::Value& devices = JsonArrayMember(root, ProfileKey::Device);
+    if (!JsonSetElement(devices, index, Json::Value())) return false;
+    // The record is lent to the document for the write: a large record is not copied.
+    Json::Value& slot = devices[index];
+    slot.swap(record);
+    const bool written = WriteJsonFileAfterRead(path, root, read);
+    slot.swap(record);
+    // The remembered document lacks the record; every save puts it back first.
+    if (written) Remember(path, std::move(root));
+    return written;
 }
 
 bool CBasicProfiledata::WriteWholeFile(const Json::Value& root, const std::string& path) {

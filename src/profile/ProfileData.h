@@ -62,10 +62,12 @@ private:
     // file on disk is still that version, instead of parsing the whole file again.
     struct FileCache {
         std::string path;
+        int index = -1;
         FileStamp stamp;
         Json::Value root;
     };
     void Remember(const std::string& path, Json::Value root);
+    bool WriteOwnRecord(Json::Value& record, const std::string& path);
 
     FileCache m_fileCache;
     std::string m_profilePath;

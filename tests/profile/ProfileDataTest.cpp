@@ -149,6 +149,19 @@ TEST_F(ProfileFixture, SaveKeepsWhatAnotherWriterChangedMeanwhile) {
     EXPECT_EQ(FileRoot()["Device"][0]["a"], 3);
 }
 
+TEST_F(ProfileFixture, RepeatedSavesKeepTheRecordInMemoryAndInEveryElement) {
+    m_profile.LoadDeviceRecord(m_path);
+    const Json::Value loaded = m_profile.DeviceRecord();
+    ASSERT_TRUE(m_profile.SaveRecord());
+    ASSERT_TRUE(m_profile.SaveRecord());
+    EXPECT_EQ(m_profile.DeviceRecord(), loaded);
+    m_profile.SetRecordIndex(1);
+    m_profile.DeviceRecord()["b"] = 1;
+    ASSERT_TRUE(m_profile.SaveRecord());
+    EXPECT_EQ(FileRoot()["Device"][0], loaded);
+    EXPECT_EQ(FileRoot()["Device"][1]["b"], 1);
+}
+
 TEST_F(ProfileFixture, SaveOverAnUnparsableFileKeepsACopyAndWritesOnlyDevice) {
     const std::string broken = R"({"profilename":"Mine","Device":[{"a":1},]})";
     Spit(m_path, broken);
