@@ -191,6 +191,41 @@ std::string RepairUtf8(std::string_view bytes) {
     return text;
 }
 
+// The writer escapes text as UTF-8; invalid bytes would come out as garbage escapes.
+bool HoldsInvalidUtf8(const Json::Value& value) {
+    if (value.isString()) {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        return value.getString(&begin, &end) && begin &&
+               !IsValidUtf8(std::string_view(begin, static_cast<std::size_t>(end - begin)));
+    }
+    if (!value.isObject() && !value.isArray()) return false;
+    for (auto it = value.begin(); it != value.end(); ++it) {
+        if (value.isObject()) {
+            const char* end = nullptr;
+            const char* name = it.memberName(&end);
+            if (name && !IsValidUtf8(std::string_view(name, static_cast<std::size_t>(end - name))))
+                return true;
+        }
+        if (HoldsInvalidUtf8(*it)) return true;
+    }
+    return false;
+}
+
+Json::Value WithValidUtf8(const Json::Value& value) {
+    if (value.isString()) return Json::Value(JsonAsString(value));
+    if (value.isArray()) {
+        Json::Value array(Json::arrayValue);
+        for (const Json::Value& element : value) array.append(WithValidUtf8(element));
+        return array;
+    }
+    if (!value.isObject()) return value;
+    Json::Value object(Json::objectValue);
+    for (auto it = value.begin(); it != value.end(); ++it)
+        object[FromFileText(it.name())] = WithValidUtf8(*it);
+    return object;
+}
+
 const Json::Value& NullValue() {
     static const Json::Value null;
     return null;
@@ -270,7 +305,10 @@ std::string StyledJsonText(const Json::Value& root) {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     Json::StyledWriter writer;
 #pragma GCC diagnostic pop
-    return writer.write(root) + "\n";
+    std::string text =
+        HoldsInvalidUtf8(root) ? writer.write(WithValidUtf8(root)) : writer.write(root);
+    text += '\n';
+    return text;
 }
 
 bool WriteJsonFile(const std::string& path, const Json::Value& root) {

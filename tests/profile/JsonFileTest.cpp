@@ -215,6 +215,19 @@ TEST(FileText, NonAsciiNameSurvivesAWriteAndRead) {
     EXPECT_EQ(JsonString(back, "profilename"), "Profil \xC3\x9C \xC3\xA4");
 }
 
+// Texts carried along unread (a name from an older version's file) must not turn into
+// garbage escapes when the file is rewritten.
+TEST(FileText, InvalidBytesAreWrittenAsTheirLatin1Reading) {
+    CTempFolder folder;
+    const std::string path = folder / "p.Json";
+    Spit(path, "{\"profilename\":\"\xE4rger\",\"\xDC\":[\"\xFF\"]}");
+    Json::Value root;
+    ASSERT_TRUE(ReadJsonFile(path, root));
+    ASSERT_TRUE(WriteJsonFile(path, root));
+    EXPECT_EQ(Slurp(path),
+              "{\n   \"profilename\" : \"\\u00e4rger\",\n   \"\\u00dc\" : [ \"\\u00ff\" ]\n}\n\n");
+}
+
 TEST(CheckedReads, WrongTypesGiveTheFallback) {
     const Json::Value root = Parse(R"({
         "int": 7, "negative": -3, "double": 2.0, "fraction": 2.5, "huge": 99999999999,
