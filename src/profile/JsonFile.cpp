@@ -91,6 +91,9 @@ bool ReplaceFile(const std::string& path, std::string_view text) {
         Trace("wirtejsonFile 错误吗：：" + std::to_string(errno) + " " + path + "\n");
         return false;
     }
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0)
+        ::fchmod(file.Get(), old.st_mode & 07777);  // keep its mode
     const bool written = WriteAll(file.Get(), text) && ::fsync(file.Get()) == 0;
     const int writeError = errno;
     if (!file.Close() || !written || ::rename(temporary.c_str(), path.c_str()) != 0) {

@@ -46,6 +46,17 @@ TEST(WriteJsonFile, WritesStyledTextAndOneNewline) {
     EXPECT_FALSE(Exists(path + ".bad"));
 }
 
+TEST(WriteJsonFile, ReplacementKeepsTheFileMode) {
+    CTempFolder folder;
+    const std::string path = folder / "p.Json";
+    Spit(path, "{}");
+    std::filesystem::permissions(
+        path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(WriteJsonFile(path, Json::Value(Json::objectValue)));
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(WriteJsonFile, StaleTemporaryFileIsReplaced) {
     CTempFolder folder;
     const std::string path = folder / "p.Json";
