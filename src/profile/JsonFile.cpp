@@ -238,16 +238,20 @@ const Json::Value& NullValue() {
 
 FileReadResult ReadFileText(const std::string& path, std::string& text) {
     text.clear();
-    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so a FIFO in place of the file cannot hang the caller.
+    CFileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.IsOpen()) {
         const int error = errno;
         Trace("readjsonFile 错误吗：：" + std::to_string(error) + " " + path + "\n");
         return error == ENOENT ? FileReadResult::Missing : FileReadResult::Unreadable;
     }
-    // The size is a hint only; the read ends where the data ends.
     struct stat info {};
-    if (::fstat(file.Get(), &info) == 0 && info.st_size > 0 &&
-        static_cast<std::uintmax_t>(info.st_size) <= kMaxJsonFileBytes)
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        Trace("readjsonFile: not a regular file: " + path + "\n");
+        return FileReadResult::Unreadable;
+    }
+    // The size is a hint only; the read ends where the data ends.
+    if (info.st_size > 0 && static_cast<std::uintmax_t>(info.st_size) <= kMaxJsonFileBytes)
         text.reserve(static_cast<std::size_t>(info.st_size));
     std::array<char, kReadChunk> chunk{};
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -182,6 +183,9 @@ TEST(ReadFileText, ReadsWhatIsThereNotWhatTheSizeSays) {
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(ReadFileText("/nonexistent", text), FileReadResult::Missing);
     EXPECT_EQ(ReadFileText("/", text), FileReadResult::Unreadable);  // a folder
+    CTempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadFileText(folder / "fifo", text), FileReadResult::Unreadable);  // no hang
 }
 
 TEST(CopyWholeFile, UnreadableSourceLeavesTheTarget) {
