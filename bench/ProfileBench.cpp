@@ -105,6 +105,16 @@ BENCHMARK_F(ProfileBench, StyledText)(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(StyledJsonText(record));
 }
 
+// WriteFileText alone: the check of the old file (read and parsed), then temporary file,
+// write, flush to disk and rename. A save skips the check when it read the file itself.
+BENCHMARK_F(ProfileBench, AtomicWrite)(benchmark::State& state) {
+    Json::Value root;
+    root["Device"][0] = KeyboardRecord();
+    const std::string text = StyledJsonText(root);
+    for (auto _ : state)
+        if (!WriteFileText(m_path, text)) state.SkipWithError("write failed");
+}
+
 }  // namespace
 
 BENCHMARK_MAIN();
