@@ -15,7 +15,7 @@ inline constexpr std::size_t kMaxJsonFileBytes = 16u * 1024u * 1024u;
 enum class FileReadResult {
     Ok,
     Missing,     // no such file
-    Unreadable,  // exists but cannot be opened or read, or is larger than the limit
+    Unreadable,  // exists but is no regular file, cannot be read, or is above the limit
     Unparsable,  // read, but not a JSON object (JSON reads only)
 };
 
@@ -33,7 +33,8 @@ bool ReadJsonFile(const std::string& path, Json::Value& root);
 // any failure the old file stays as it was and the result is false. A file that exists
 // but does not hold a JSON object is kept as "<path>.bad" before it is replaced.
 bool WriteFileText(const std::string& path, std::string_view text);
-// Identity of a file's current content: changes with every replacement or edit.
+// Identity of a file's current content: changes with every replacement, and with every
+// edit in place that changes the size or falls into a later file-system clock tick.
 struct FileStamp {
     long long device = 0, inode = 0, size = -1, modifiedNs = 0;
     bool operator==(const FileStamp&) const = default;
@@ -47,7 +48,8 @@ bool WriteJsonFile(const std::string& path, const Json::Value& root);
 // read was Ok the old file is known to be good and is not read again.
 bool WriteJsonFileAfterRead(const std::string& path, const Json::Value& root,
                             FileReadResult lastRead);
-// The exact text WriteJsonFile writes.
+// The exact text WriteJsonFile writes. Texts that are not valid UTF-8 are written as
+// their Latin-1 reading (the writer would turn them into garbage escapes).
 std::string StyledJsonText(const Json::Value& root);
 // Copies a file whole. When the source cannot be read the target stays as it was.
 bool CopyWholeFile(const std::string& from, const std::string& to);
