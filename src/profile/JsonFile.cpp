@@ -118,8 +118,13 @@ bool KeepBadCopy(const std::string& path) {
     if (read == FileReadResult::Missing) return true;
     if (read == FileReadResult::Ok && IsJsonObjectText(text, nullptr)) return true;
     std::error_code error;
-    std::filesystem::copy_file(path, path + kBadCopySuffix,
-                               std::filesystem::copy_options::overwrite_existing, error);
+    if (read == FileReadResult::Ok) {
+        if (!ReplaceFile(path + kBadCopySuffix, text))
+            error = std::make_error_code(std::errc::io_error);
+    } else {  // too large to hold, or unreadable: let the copy try
+        std::filesystem::copy_file(path, path + kBadCopySuffix,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+    }
     if (error) {
         Trace("WriteJsonFile: cannot keep " + path + kBadCopySuffix + ": " + error.message() +
               "\n");
