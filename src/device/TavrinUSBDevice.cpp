@@ -8,6 +8,7 @@
 
 #include "controls/DeviceKeyButtonUI.h"
 #include "platform/Platform.h"
+#include "profile/ProfileFolders.h"
 
 namespace {
 
@@ -338,4 +339,16 @@ void CTavrinUSBDevice::SetLightClockSource(CLightStepClock::TimeSource source) {
 
 std::uint32_t CTavrinUSBDevice::Now() const {
     return m_tickSource();
+}
+
+std::string CTavrinUSBDevice::GetProfileFolder() const {
+    return ::GetProfileFolder(m_kindName);
+}
+
+std::string CTavrinUSBDevice::GetDefaultDataFolder() const {
+    return ::GetDefaultDataFolder();
+}
+
+std::string CTavrinUSBDevice::GetDefaultProfilePath() const {
+    return ::GetDefaultProfilePath(m_kindName);
 }

@@ -165,6 +165,11 @@ public:
     const std::string& GetLightConfigStem() const { return m_lightConfigStem; }
     void SetKindName(std::string_view name) { m_kindName = name; }
     const std::string& GetKindName() const { return m_kindName; }
+    // The kind's profile folder (created on the way), the default data folder and the
+    // kind's default profile in it.
+    std::string GetProfileFolder() const;
+    std::string GetDefaultDataFolder() const;
+    std::string GetDefaultProfilePath() const;
     void SetSpareValue(int value) { m_spareValue = value; }
     int GetSpareValue() const { return m_spareValue; }
     void SetMainWindow(WindowHandle window) { m_mainWindow = window; }

@@ -111,3 +111,28 @@ Json::Value CBasicProfiledata::LoadDeviceRecord(const std::string& path) {
     if (WriteJsonFileAfterRead(path, root, read)) Remember(path, std::move(root));
     return m_deviceRecord;
 }
+
+const LightRecord& CBasicProfiledata::LoadLightInfo() {
+    m_light = ReadLightInfo(m_deviceRecord);
+    return m_light;
+}
+
+void CBasicProfiledata::StoreLightInfo(const LightRecord& light) {
+    m_light = light;
+    WriteLightInfo(m_deviceRecord, light);
+}
+
+const std::vector<LedEntry>& CBasicProfiledata::LoadLightList() {
+    m_lightList = ReadLightList(m_deviceRecord);
+    return m_lightList;
+}
+
+const std::vector<KeyRecord>& CBasicProfiledata::LoadKeyList() {
+    m_keyList = ReadKeyList(m_deviceRecord);
+    return m_keyList;
+}
+
+void CBasicProfiledata::StoreKeyList(const std::vector<KeyRecord>& keys) {
+    m_keyList = keys;
+    WriteKeyList(m_deviceRecord, keys);
+}

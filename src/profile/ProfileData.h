@@ -6,7 +6,14 @@
 
 #include <string>
 
+#include <array>
+#include <vector>
+
 #include "profile/JsonFile.h"
+#include "profile/KeyRecords.h"
+#include "profile/KeyboardSections.h"
+#include "profile/LightFiles.h"
+#include "profile/MouseSections.h"
 
 // Keys of the profile file envelope.
 namespace ProfileKey {
@@ -57,6 +64,24 @@ public:
     Json::Value& LightConfig() { return m_lightConfig; }
     const Json::Value& LightConfig() const { return m_lightConfig; }
 
+    // Caches of the sections every kind has. Load* reads the section from the device
+    // record into the cache; Store* sets the cache and writes the section into the
+    // device record. Neither writes a file: SaveRecord does.
+    const LightRecord& LoadLightInfo();
+    void StoreLightInfo(const LightRecord& light);
+    const LightRecord& GetLightInfo() const { return m_light; }
+    // A second light record the kinds keep beside the current one.
+    LightRecord& SecondLightInfo() { return m_secondLight; }
+    const std::vector<LedEntry>& LoadLightList();
+    const std::vector<LedEntry>& GetLightList() const { return m_lightList; }
+    // The count of built-in lighting modes and the steps of the selected user preset.
+    void SetBuiltInModeCount(int count) { m_builtInModeCount = count; }
+    int GetBuiltInModeCount() const { return m_builtInModeCount; }
+    std::vector<LedEffect>& LedEffects() { return m_ledEffects; }
+    const std::vector<KeyRecord>& LoadKeyList();
+    void StoreKeyList(const std::vector<KeyRecord>& keys);
+    const std::vector<KeyRecord>& GetKeyList() const { return m_keyList; }
+
 private:
     // The profile file as this object last read or wrote it. A save reuses it while the
     // file on disk is still that version, instead of parsing the whole file again.
@@ -76,9 +101,38 @@ private:
     std::string m_lightConfigPath;
     Json::Value m_lightConfig;
     int m_recordIndex = 0;
+    int m_builtInModeCount = 0;
+    LightRecord m_light{};
+    LightRecord m_secondLight{};
+    std::vector<LedEntry> m_lightList;
+    std::vector<LedEffect> m_ledEffects;
+    std::vector<KeyRecord> m_keyList;
 };
 
-// The kind classes override nothing; each kind's section code works on them.
-class CMouseProfiledata : public CBasicProfiledata {};
-class CKeyboardProfiledata : public CBasicProfiledata {};
-class CVe6533Profiledata : public CBasicProfiledata {};
+// The kind classes override nothing; they add the caches of their own sections.
+class CMouseProfiledata : public CBasicProfiledata {
+public:
+    CMouseSections& Sections() { return m_sections; }
+
+private:
+    CMouseSections m_sections;
+};
+
+class CKeyboardProfiledata : public CBasicProfiledata {
+public:
+    KeyboardSystemValues& SystemValues() { return m_system; }
+    std::vector<std::uint32_t>& CustomColours() { return m_customColours; }
+
+private:
+    KeyboardSystemValues m_system;
+    std::vector<std::uint32_t> m_customColours;
+};
+
+class CVe6533Profiledata : public CBasicProfiledata {
+public:
+    // The eight "SystemSetStages" values.
+    std::array<int, 8>& SystemSetStages() { return m_systemSetStages; }
+
+private:
+    std::array<int, 8> m_systemSetStages{};
+};

@@ -4,10 +4,10 @@
 #include <string_view>
 
 // Kind names; each names a profile folder and a default profile.
-inline constexpr const char* kKindMouse = "mouse";
-inline constexpr const char* kKindKeyboard = "keyboard";
-inline constexpr const char* kKindMousePad = "MousePad";
-inline constexpr const char* kKindHeadset = "HD";
+inline constexpr const char* kKindNameMouse = "mouse";
+inline constexpr const char* kKindNameKeyboard = "keyboard";
+inline constexpr const char* kKindNameMousePad = "MousePad";
+inline constexpr const char* kKindNameHeadset = "HD";
 
 inline constexpr const char* kProfileFileExtension = ".Json";
 inline constexpr const char* kProfileListFileName = "ProfileList.ini";

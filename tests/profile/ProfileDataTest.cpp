@@ -235,9 +235,9 @@ TEST(ProfileFolders, LiveUnderTheUserDataFolder) {
     const std::string saved = old ? old : "";
     ::setenv("XDG_DATA_HOME", (data / "share").c_str(), 1);
     const std::string expected = data / "share/TOLMI Q318 Driver/HD/";
-    EXPECT_EQ(GetProfileFolder(kKindHeadset), expected);
+    EXPECT_EQ(GetProfileFolder(kKindNameHeadset), expected);
     EXPECT_TRUE(std::filesystem::is_directory(expected));
-    EXPECT_EQ(GetProfileFolder(kKindHeadset), expected);  // second time: nothing new
+    EXPECT_EQ(GetProfileFolder(kKindNameHeadset), expected);  // second time: nothing new
     EXPECT_EQ(GetProfileFolder("../escape"), "");
     EXPECT_FALSE(Exists(data / "share/escape"));
     if (old)
@@ -245,9 +245,10 @@ TEST(ProfileFolders, LiveUnderTheUserDataFolder) {
     else
         ::unsetenv("XDG_DATA_HOME");
 
-    EXPECT_EQ(DefaultProfilePathIn("/opt/q318/DefaultData/", kKindMousePad),
+    EXPECT_EQ(DefaultProfilePathIn("/opt/q318/DefaultData/", kKindNameMousePad),
               "/opt/q318/DefaultData/MousePad.Json");
-    EXPECT_EQ(GetDefaultProfilePath(kKindKeyboard), ProgramFolder() + "DefaultData/keyboard.Json");
+    EXPECT_EQ(GetDefaultProfilePath(kKindNameKeyboard),
+              ProgramFolder() + "DefaultData/keyboard.Json");
 }
 
 TEST(ProfileFolders, IdentifiersFromFilesNeverLeaveTheFolder) {
@@ -261,3 +262,35 @@ TEST(ProfileFolders, IdentifiersFromFilesNeverLeaveTheFolder) {
 }
 
 }  // namespace
+
+// The section caches follow the device record: Load reads what a loaded profile holds,
+// Store changes the record that the next save writes.
+TEST(ProfileSectionCaches, FollowTheDeviceRecordAndReachTheFileOnlyThroughASave) {
+    CTempFolder folder;
+    const std::string path = folder / "2022_02_01_09_05_03_007.Json";
+    CMouseProfiledata profile;
+    profile.SetProfilePath(path);
+    profile.DeviceRecord() = Json::Value(Json::objectValue);
+
+    KeyRecord key;
+    key.current = {0, 0x10, 4, 0};  // positions are the list's own order
+    key.defaults = {0, 0x10, 1, 0};
+    profile.StoreKeyList({key});
+    LightRecord light;
+    light.mode = 2;
+    light.brightness = 4;
+    light.red = 200;
+    profile.StoreLightInfo(light);
+    EXPECT_FALSE(Exists(path));  // nothing written yet
+
+    ASSERT_TRUE(profile.SaveRecord());
+    CMouseProfiledata reloaded;
+    reloaded.LoadDeviceRecord(path);
+    ASSERT_EQ(reloaded.LoadKeyList().size(), 1u);
+    EXPECT_EQ(reloaded.GetKeyList()[0].current, key.current);
+    EXPECT_EQ(reloaded.GetKeyList()[0].defaults, key.defaults);
+    EXPECT_EQ(reloaded.LoadLightInfo().mode, 2);
+    EXPECT_EQ(reloaded.GetLightInfo().brightness, 4);
+    EXPECT_EQ(reloaded.GetLightInfo().red, 200);
+    EXPECT_TRUE(reloaded.LoadLightList().empty());
+}

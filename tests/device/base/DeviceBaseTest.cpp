@@ -1,6 +1,8 @@
 // The device base's state: identity, counts and lists, light record packing, page
 // binding, function pages, power panel, and the device tables.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "DeviceTestSupport.h"
@@ -342,4 +344,23 @@ TEST(DeviceBase, FramesWantedListenerHearsOnlyChangesThatLetFramesCome) {
     device.SetFramesWantedListener({});
     device.SetWindowActive(1);
     EXPECT_EQ(calls, 2);
+}
+
+// The path operations read the device's kind name.
+TEST(DeviceBase, ProfilePathsFollowTheKindName) {
+    const char* old = std::getenv("XDG_DATA_HOME");
+    const std::string saved = old ? old : "";
+    char pattern[] = "/tmp/tolmi-device-paths-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    ::setenv("XDG_DATA_HOME", pattern, 1);
+    CTavrinUSBDevice device;
+    device.SetKindName("mouse");
+    EXPECT_EQ(device.GetProfileFolder(), std::string(pattern) + "/TOLMI Q318 Driver/mouse/");
+    EXPECT_TRUE(std::filesystem::is_directory(device.GetProfileFolder()));
+    EXPECT_EQ(device.GetDefaultProfilePath(), device.GetDefaultDataFolder() + "mouse.Json");
+    if (old)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(pattern);
 }
