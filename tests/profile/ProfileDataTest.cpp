@@ -288,7 +288,6 @@ TEST(ProfileSectionCaches, FollowTheDeviceRecordAndReachTheFileOnlyThroughASave)
     reloaded.LoadDeviceRecord(path);
     ASSERT_EQ(reloaded.LoadKeyList().size(), 1u);
     EXPECT_EQ(reloaded.GetKeyList()[0].current, key.current);
-    EXPECT_EQ(reloaded.GetKeyList()[0].defaults, key.defaults);
     EXPECT_EQ(reloaded.LoadLightInfo().mode, 2);
     EXPECT_EQ(reloaded.GetLightInfo().brightness, 4);
     EXPECT_EQ(reloaded.GetLightInfo().red, 200);
