@@ -8,22 +8,12 @@
 
 #include <unistd.h>
 
+#include "ProfileTestSupport.h"
 #include "profile/JsonFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A store in a fresh folder whose macros get the identifiers g1, g2, ...
 class MacroStoreTest : public testing::Test {
@@ -159,11 +149,11 @@ TEST_F(MacroStoreTest, ImportTakesOnlyMacroFilesAndCopiesThemExactly) {
         SCOPED_TRACE(c.label);
         const fs::path source = m_root / "import.mac";
         fs::remove(source);
-        if (c.content) Put(source, *c.content);
+        if (c.content) Spit(source, *c.content);
         EXPECT_EQ(store.Import(source.string()), -1);
         EXPECT_TRUE(store.List().empty());
     }
-    Put(m_root / "good.mac", macro);
+    Spit(m_root / "good.mac", macro);
     ASSERT_EQ(store.Import((m_root / "good.mac").string()), 0);
     const MacroInfo info = store.List()[0];
     EXPECT_EQ(info.name, "macro_1");
@@ -175,7 +165,7 @@ TEST_F(MacroStoreTest, ExportCopiesExactlyAndFailureKeepsTheTarget) {
     CMacroStore store = Store();
     ASSERT_EQ(store.Add(), 0);
     const fs::path target = m_root / "out.mac";
-    Put(target, "keep me");
+    Spit(target, "keep me");
     EXPECT_FALSE(store.Export(0, target.string()));  // no ".mac" file yet
     EXPECT_FALSE(store.Export(3, target.string()));
     EXPECT_EQ(Slurp(target), "keep me");
@@ -188,7 +178,7 @@ TEST_F(MacroStoreTest, ExportCopiesExactlyAndFailureKeepsTheTarget) {
 }
 
 TEST_F(MacroStoreTest, IdentifiersThatLeaveTheFolderAreNeverUsed) {
-    Put(m_root / "victim.mac", R"({"Events": [{"Type": 10, "Button": 4, "Action": "down"}]})");
+    Spit(m_root / "victim.mac", R"({"Events": [{"Type": 10, "Button": 4, "Action": "down"}]})");
     const char* const guids[] = {"../victim", "..", "/tmp/victim", "a/b", "", "x\\..\\victim"};
     for (const char* guid : guids) {
         SCOPED_TRACE(guid);
@@ -224,7 +214,7 @@ TEST_F(MacroStoreTest, WrongTypedListsReadAsWhatTheyHold) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
-        Put(Folder() + "macro.config", c.list);
+        Spit(Folder() + "macro.config", c.list);
         CMacroStore store = Store();
         EXPECT_EQ(store.Names(), c.names);
         for (int i = 0; i < static_cast<int>(c.names.size()); ++i)
@@ -243,7 +233,7 @@ TEST_F(MacroStoreTest, WrongTypedMacroFilesReadAsEmpty) {
         list["MacroInfo"][0]["MacroName"] = "m";
         list["MacroInfo"][0]["Guid"] = "g";
         ASSERT_TRUE(WriteJsonFile(Folder() + "macro.config", list));
-        Put(Folder() + "g.mac", file);
+        Spit(Folder() + "g.mac", file);
         EXPECT_TRUE(Store().Events(0).empty());
     }
 }

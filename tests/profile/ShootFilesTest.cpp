@@ -9,23 +9,13 @@
 
 #include <unistd.h>
 
+#include "ProfileTestSupport.h"
 #include "profile/JsonFile.h"
 #include "profile/MacroImage.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Put(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 const BulletGroup kPull{
     .moveLeft = true, .moveUp = false, .horizontal = 3, .vertical = 9, .delay = 85};
@@ -153,7 +143,7 @@ TEST_F(ShootFilesTest, WriteIntoMissingFileStartsFromTheFactoryFile) {
 
 TEST_F(ShootFilesTest, RestoreCopiesFactoryFilesOnlyWhereNeeded) {
     for (int gun = 0; gun < kShootGunCount; ++gun) PutFactory(gun, kPull);
-    Put(Gun(1), "not json");
+    Spit(Gun(1), "not json");
     Json::Value own = StillShootDocument();
     ASSERT_TRUE(WriteJsonFile(Gun(2).string(), own));
     const std::string ownBytes = Slurp(Gun(2));
@@ -172,8 +162,8 @@ TEST_F(ShootFilesTest, FailedCopiesLeaveTheTargetAsItWas) {
     const fs::path gone = m_root / "gone.shoot";
     const fs::path png = m_root / "picture.shoot";
     const fs::path wrongEvents = m_root / "object.shoot";
-    Put(png, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    Put(wrongEvents, R"({"Events": {"Type": 1}})");
+    Spit(png, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    Spit(wrongEvents, R"({"Events": {"Type": 1}})");
     struct Case {
         const char* label;
         std::function<bool(CShootFiles&)> copy;
@@ -188,7 +178,7 @@ TEST_F(ShootFilesTest, FailedCopiesLeaveTheTargetAsItWas) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        Put(Gun(0), original);
+        Spit(Gun(0), original);
         CShootFiles files = Files();
         EXPECT_FALSE(c.copy(files));
         EXPECT_EQ(Slurp(Gun(0)), original);
@@ -196,7 +186,7 @@ TEST_F(ShootFilesTest, FailedCopiesLeaveTheTargetAsItWas) {
 
     // Export of a gun whose file is missing keeps the chosen file.
     const fs::path target = m_root / "export.shoot";
-    Put(target, "keep");
+    Spit(target, "keep");
     EXPECT_FALSE(Files().Export(3, target.string()));
     EXPECT_FALSE(Files().Export(0, ""));
     EXPECT_EQ(Slurp(target), "keep");
