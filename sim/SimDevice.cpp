@@ -1,6 +1,7 @@
 #include "sim/SimDevice.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -103,6 +104,7 @@ bool CSimDevice::Apply(const Report& request, Report& reply) {
     if (length > kChunkSize) return false;
     const CommandInfo* info = FindCommand(request[Offset::CommandCode]);
     if (!info) return false;
+    if (m_requestCheck && !m_requestCheck(request, m_info)) return false;
     switch (info->code) {
         case Command::BeginTransfer:
             m_inTransfer = true;
@@ -155,6 +157,11 @@ std::optional<SimFault> CSimDevice::TakeFault(std::size_t index, std::uint8_t co
 void CSimDevice::AddFault(const SimFault& fault) {
     const std::scoped_lock lock(m_mutex);
     m_faults.push_back(fault);
+}
+
+void CSimDevice::SetRequestCheck(SimRequestCheck check) {
+    const std::scoped_lock lock(m_mutex);
+    m_requestCheck = std::move(check);
 }
 
 void CSimDevice::ClearFaults() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -49,6 +50,11 @@ struct SimFault {
     std::chrono::milliseconds delay{0};
 };
 
+// A firmware model's own rule for a request, asked before the request is carried out;
+// false refuses it with status 0xFF. It runs under the device's lock, so it must not call
+// back into the device.
+using SimRequestCheck = std::function<bool(const Report& request, const DeviceInfoBlock& info)>;
+
 struct SimDeviceConfig {
     DeviceInfoBlock info{};
     std::size_t keyTableSize = kMaxBlockSize;
@@ -70,6 +76,7 @@ public:
     SimResponse Receive(std::span<const std::uint8_t> report);
     void AddFault(const SimFault& fault);
     void ClearFaults();
+    void SetRequestCheck(SimRequestCheck check);
 
     // ---- State, for the device's owner and for tests; all calls are thread-safe ----
     std::vector<std::vector<std::uint8_t>> ReceivedReports() const;
@@ -111,4 +118,5 @@ private:
     int m_transferCount = 0;
     std::vector<std::vector<std::uint8_t>> m_received;
     std::vector<SimFault> m_faults;
+    SimRequestCheck m_requestCheck;
 };
