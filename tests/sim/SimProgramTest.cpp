@@ -13,8 +13,12 @@
 #include <filesystem>
 #include <thread>
 
+#include "device/channel/CommandChannel.h"
+#include "device/hid/HidBackend.h"
 #include "platform/Platform.h"
+#include "sim/MouseFirmware.h"
 #include "sim/MouseSim.h"
+#include "tests/device/channel/HexBytes.h"
 #include "tests/sim/TempFolder.h"
 
 extern char** environ;
@@ -205,6 +209,76 @@ TEST(SimProgram, ToolExitCodes) {
     ASSERT_TRUE(list.isArray());
     for (const Json::Value& entry : list)
         EXPECT_FALSE(entry["path"].asString().starts_with("vhid:"));
+}
+
+// What `mouse --state` prints for the running mouse NAME.
+ToolResult RunSimState(const std::vector<std::string>& args, const std::string& busFolder) {
+    std::vector<std::string> all{"mouse", "--state"};
+    all.insert(all.end(), args.begin(), args.end());
+    CChildProcess sim(ProgramFolder() + "tolmi-q318-sim", all, busFolder);
+    if (!sim.Started()) return {};
+    ToolResult result;
+    result.out = sim.ReadAll();
+    result.exitCode = sim.Wait(std::chrono::seconds(20));
+    return result;
+}
+
+// Asks again until the state holds `line` or 20 s pass; the last answer.
+std::string WaitForState(const std::string& busFolder, const std::string& line) {
+    const auto giveUp = Clock::now() + std::chrono::seconds(20);
+    std::string out;
+    for (;;) {
+        out = RunSimState({"--name", "m1"}, busFolder).out;
+        if (out.find(line) != std::string::npos || Clock::now() >= giveUp) return out;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+TEST(SimProgram, StateShowsTheRecordTheHostWroteAndTheDpiButton) {
+    CTempFolder bus;
+    ASSERT_FALSE(bus.Path().empty());
+    EXPECT_EQ(RunSimState({}, bus.Path()).exitCode, 1);  // nothing running yet
+    CChildProcess simulator(ProgramFolder() + "tolmi-q318-sim", {"mouse", "--name", "m1"},
+                            bus.Path());
+    ASSERT_TRUE(simulator.Started());
+    EXPECT_NE(WaitForState(bus.Path(), "stage 1: unused").find("active stage: 1"),
+              std::string::npos);
+
+    // Stages 1 and 2 at indexes 8 and 16, stage 2 active, ff8000 and 0080ff; polling
+    // index 1; static lighting, brightness 4, speed 0, colour 00ff00.
+    const std::vector<std::uint8_t> record = FromHex(
+        "00 00 04 00 00 00 00 ff 00 00 00 00 00 00 01 08"
+        "10 00 00 01 00 00 00 00 ff 80 00 00 80 ff");
+    std::vector<std::uint8_t> full(kMouseStateSize, 0);
+    std::copy(record.begin(), record.end(), full.begin());
+    CCommandChannel channel({MakeVirtualHidBackend(bus.Path())});
+    ASSERT_TRUE(channel.Open(VirtualInterfacePath(MouseCommandInterface("m1-col04"))));
+    ASSERT_EQ(channel.WriteMemory(0, full), kResultOk);
+
+    EXPECT_EQ(WaitForState(bus.Path(), "active stage: 2"),
+              "mouse m1\n"
+              "current slot: 0\n"
+              "active stage: 2\n"
+              "stage 1: 1000 dpi (index 8), colour ff8000\n"
+              "stage 2: 1800 dpi (index 16), colour 0080ff\n"
+              "stage 3: unused\n"
+              "stage 4: unused\n"
+              "stage 5: unused\n"
+              "polling rate: 250 Hz (index 1)\n"
+              "lighting: mode 0, brightness 4, speed 0, direction 0, multicolour 0, "
+              "colour 00ff00\n");
+
+    simulator.Signal(SIGUSR1);  // the DPI button: back to stage 1
+    EXPECT_NE(WaitForState(bus.Path(), "active stage: 1").find("active stage: 1"),
+              std::string::npos);
+    std::vector<std::uint8_t> active(1);
+    ASSERT_EQ(channel.ReadMemory(19, active), kResultOk);
+    EXPECT_EQ(active[0], 0);
+    channel.Close();
+
+    simulator.Signal(SIGTERM);
+    EXPECT_EQ(simulator.Wait(std::chrono::seconds(20)), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(bus.Path()));
 }
 
 }  // namespace
