@@ -40,7 +40,7 @@ int Usage() {
 }
 
 std::string StateFile(const std::string& folder, const std::string& name) {
-    return folder + "/" + name + kStateSuffix;
+    return (std::filesystem::path(folder) / (name + kStateSuffix)).string();
 }
 
 // Written beside and renamed over, so a reader never sees half a file.
@@ -123,17 +123,22 @@ int main(int argc, char** argv) {
     CMouseFirmware firmware;
     CVirtualBusServer bus(VirtualBusFolder());
     bus.SetLinkDelay(std::chrono::milliseconds(linkDelayMs));
+    // The state file is there before the mouse shows on the bus.
+    const std::string stateFile = StateFile(bus.Folder(), name);
+    std::error_code error;
+    std::filesystem::create_directories(bus.Folder(), error);
+    firmware.SetStateListener(
+        [&stateFile](const MouseState& state) { WriteStateFile(stateFile, state); });
     const std::optional<PluggedMouse> mouse = PlugFirmwareMouse(bus, firmware, name);
     if (!mouse) {
+        firmware.SetStateListener({});
+        std::filesystem::remove(stateFile, error);
         std::fprintf(stderr, "tolmi-q318-sim: cannot plug the mouse into %s\n",
                      bus.Folder().c_str());
         return EXIT_FAILURE;
     }
     std::printf("tolmi-q318-sim: mouse plugged into %s as %s and %s\n", bus.Folder().c_str(),
                 mouse->commandPath.c_str(), mouse->notificationPath.c_str());
-    const std::string stateFile = StateFile(bus.Folder(), name);
-    firmware.SetStateListener(
-        [&stateFile](const MouseState& state) { WriteStateFile(stateFile, state); });
     std::fflush(stdout);
 
     for (;;) {
@@ -144,7 +149,6 @@ int main(int argc, char** argv) {
     }
     bus.UnplugAll();
     firmware.SetStateListener({});
-    std::error_code error;
     std::filesystem::remove(stateFile, error);
     return EXIT_SUCCESS;
 }
