@@ -82,3 +82,22 @@ LightRecord TakeBackLight(const MouseStateReadBack& readBack, LightRecord light)
     light.blue = readBack.blue;
     return light;
 }
+
+void UpdateStateMirror(MouseStateRecord& mirror, MouseStateRead bytes,
+                       const MouseStateReadBack& readBack) {
+    const auto copy = [&](std::size_t first, std::size_t last) {
+        std::copy(bytes.begin() + first, bytes.begin() + last + 1, mirror.begin() + first);
+    };
+    const std::uint8_t mode = mirror[O::LightMode];
+    const std::uint8_t brightness = mirror[O::Brightness];
+    const std::uint8_t speed = mirror[O::Speed];
+    const std::uint8_t stage = mirror[O::ActiveStage];
+    copy(O::CurrentSlot, O::Blue);
+    copy(O::StageDpi, O::Stage6Dpi);
+    copy(O::StageColour, O::Stage6Colour + O::StageColourBytes - 1);
+    mirror[O::CurrentSlot] = readBack.currentSlot;
+    mirror[O::LightMode] = readBack.mode.value_or(mode);
+    mirror[O::Brightness] = readBack.brightness.value_or(brightness);
+    mirror[O::Speed] = readBack.speed.value_or(speed);
+    mirror[O::ActiveStage] = readBack.activeStage.value_or(stage);
+}

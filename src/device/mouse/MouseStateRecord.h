@@ -73,3 +73,10 @@ MouseStateReadBack ParseMouseStateRecord(MouseStateRead bytes, std::uint8_t curr
 
 // `light` with the values the read gave; its direction and rejected values stay.
 LightRecord TakeBackLight(const MouseStateReadBack& readBack, LightRecord light);
+
+// The object's copy of the record after a read: lighting bytes 0..8, stage bytes 15..21
+// and stage colours 24..41 come from the read, other bytes stay. Mode, brightness, speed
+// and active stage take the values taken back (speed as the object counts it, on either
+// link), so a rejected byte never reaches the light thread.
+void UpdateStateMirror(MouseStateRecord& mirror, MouseStateRead bytes,
+                       const MouseStateReadBack& readBack);

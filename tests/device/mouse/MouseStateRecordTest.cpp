@@ -185,3 +185,29 @@ TEST(MouseStateRecord, WirelessSpeedSurvivesTheRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UpdateStateMirror, TakesTheReadRangesAndOnlyCheckedValues) {
+    MouseStateRecord mirror;
+    mirror.fill(0xAA);
+    const std::vector<std::uint8_t> read = FromHex(
+        "07 0c 03 01 00 01 10 20 30"  // mode 12 is rejected; wireless speed byte 1 is 3
+        " 11 11 11 11 11 11"          // 9..14 not taken
+        " 01 02 03 04 09 05 06"       // 15..21, active stage 9 of 5 rejected
+        " 22 22"                      // 22..23 not taken
+        " 31 32 33 34 35 36 37 38 39 3a 3b 3c 3d 3e 3f 40 41 42");  // 24..41
+    ASSERT_EQ(read.size(), kMouseStateReadSize);
+    const MouseStateRead bytes(read.data(), kMouseStateReadSize);
+    UpdateStateMirror(mirror, bytes, ParseMouseStateRecord(bytes, 2, true, 5));
+    EXPECT_EQ(std::vector<std::uint8_t>(mirror.begin(), mirror.end()),
+              FromHex("02 aa 03 03 00 01 10 20 30"
+                      " aa aa aa aa aa aa"
+                      " 01 02 03 04 aa 05 06"
+                      " aa aa"
+                      " 31 32 33 34 35 36 37 38 39 3a 3b 3c 3d 3e 3f 40 41 42"
+                      " aa aa aa aa aa aa aa aa aa aa aa aa"
+                      " aa aa aa aa aa aa aa aa aa aa aa aa"));
+}
+
+}  // namespace
