@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::uint8_t kPowerCommand = 0x1A;
 constexpr std::uint8_t kPowerRecordSize = 6;
 constexpr std::size_t kPowerWirelessByte = 3;
 constexpr int kMouseReportRates = 5;
@@ -150,7 +149,8 @@ int CTavrinMouseDevice::WriteStateRecord(int profileSlot, int byte0Value, int /*
 
 int CTavrinMouseDevice::WriteKeyTable(int profileSlot, const std::vector<KeyRecord>& keys) {
     CCommandChannel& channel = CommandChannel();
-    if (!channel.IsOpen() || !m_keyTable) return 0;
+    // Only slot 0 holds a key table; the rest of the transaction would be wasted.
+    if (profileSlot != 0 || !channel.IsOpen() || !m_keyTable) return 0;
     if (!LinkUsable()) return 0;
     DeviceInfoBlock info{};
     if (channel.ReadDeviceInfo(info) != kResultOk) return 0;
@@ -226,7 +226,6 @@ void CTavrinMouseDevice::ReadPowerStatus() {
     if (!channel.IsOpen()) return;
     std::array<std::uint8_t, kPowerRecordSize> record{};
     if (channel.ReadShort(kPowerRecordSize, 0, record) != kResultOk) return;
-    (void)kPowerCommand;
     record[kPowerWirelessByte] = channel.WirelessMode() ? 1 : 0;
     m_power = record;
     if (auto* view = dynamic_cast<IDevicePowerView*>(GetPowerPanel()))

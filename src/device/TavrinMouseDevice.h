@@ -21,6 +21,10 @@ inline constexpr int kMouseKindCode = 2;
 // The DPI controls of the stage panel: slider indexes and edit values.
 inline constexpr int kMouseDpiSliderMax = 73;
 inline constexpr int kMouseDpiEditMax = 10000;
+inline constexpr std::size_t kMouseRippleZones = 9;
+inline constexpr std::size_t kMouseRippleQueue = 23;  // calls per ripple pass
+inline constexpr int kMouseFlowWheelPeriod = 192;
+inline constexpr int kMouseFlowWavePeriod = 96;
 
 class CTavrinMouseDevice : public CTavrinUSBDevice {
 public:
@@ -138,5 +142,8 @@ private:
     std::vector<std::string> m_builtInNames;
     std::vector<int> m_builtInVisible;
     std::vector<std::string> m_customNames;
-    int m_flowPhase = 0;  // light thread only
+    // Renderer state; light thread only.
+    int m_flowPhase = 0;
+    int m_ripplePosition = 0;
+    std::array<std::uint8_t, kMouseRippleZones> m_rippleIntensity{};
 };
