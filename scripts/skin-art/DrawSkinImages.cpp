@@ -227,6 +227,27 @@ void AppIcon(QPainter& p, QColor c) {
     p.drawLine(QPointF(22.5, 26), QPointF(41.5, 26));
 }
 
+// Slider parts for the DPI stages: a thin track stretched over the slider's width and
+// a round thumb; the active stage's are drawn in the accent colour.
+void SliderTrack(QPainter& p, QColor c) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRoundedRect(QRectF(0, 8, 40, 4), 2, 2);
+}
+
+void SliderThumb(QPainter& p, QColor c) {
+    p.setPen(QPen(kPanel, 2));
+    p.setBrush(c);
+    p.drawEllipse(QRectF(1, 1, 14, 14));
+}
+
+void DrawSliderImages() {
+    Save("Control/SliderBar_BK1", 40, 20, SliderTrack, kBorder);
+    Save("Control/SliderBar_BK3", 40, 20, SliderTrack, kAccent);
+    Save("Control/SliderBar1_Thumb", 16, 16, SliderThumb, kText);
+    Save("Control/SliderBar2_Thumb", 16, 16, SliderThumb, kAccent);
+}
+
 void DrawAll() {
     struct Glyph {
         const char* name;
@@ -266,6 +287,7 @@ void DrawAll() {
     Save("common/no_device", 160, 100, NoDevice, kText);
     Save("common/app_icon", 64, 64, AppIcon, kAccent);
     Save("device/mouse_top", 200, 340, MouseTopView, kText);
+    DrawSliderImages();
 }
 
 }  // namespace
