@@ -38,7 +38,9 @@ bool CTavrinMouseDevice::RereadDeviceInfo() {
     CCommandChannel& channel = CommandChannel();
     if (!channel.IsOpen()) return true;
     if (!LinkUsable()) return false;
-    channel.ReadDeviceInfo(DeviceInfo());
+    // A failed read keeps the block read before.
+    DeviceInfoBlock info{};
+    if (channel.ReadDeviceInfo(info) == kResultOk) DeviceInfo() = info;
     return true;
 }
 
@@ -130,8 +132,13 @@ int CTavrinMouseDevice::WriteStateRecord(int profileSlot, int byte0Value, int /*
         ComposeMouseStateRecord(GetLightRecord(), static_cast<std::uint8_t>(GetReportRateIndex()),
                                 m_stages, static_cast<std::uint8_t>(active), wireless);
     record[MouseRecordOffset::CurrentSlot] = static_cast<std::uint8_t>(byte0Value);
-    StoreStateMirror(record);
-    if (profileSlot < 0 || profileSlot > 1) return kResultNoReply;  // 16-bit offsets
+    // The mirror keeps the speed as the object counts it; only the wire is inverted.
+    MouseStateRecord mirror = record;
+    mirror[MouseRecordOffset::Speed] = std::min(GetLightRecord().speed, kMouseMaxLevel);
+    StoreStateMirror(mirror);
+    constexpr int kLastSlot =
+        static_cast<int>((0xFFFF - kMouseStateRecordSize) / kMouseProfileSlotBytes);
+    if (profileSlot < 0 || profileSlot > kLastSlot) return 0;  // 16-bit offsets
     const auto offset = static_cast<std::uint16_t>(profileSlot * kMouseProfileSlotBytes);
 
     if (!LinkUsable()) return 0;

@@ -298,6 +298,51 @@ TEST_F(MouseDeviceTest, TheDpiButtonReachesTheProfileThroughTheStateRead) {
     EXPECT_EQ(SavedProfile()["DPIStages"]["StageActive"].asInt(), 2);
 }
 
+TEST_F(MouseDeviceTest, TheStateIsReadFromTheCurrentSlotAndWrittenToSlotZero) {
+    m_device.OpenDevice();
+    const Bytes slotTwo = {
+        0x00, 0x06, 0x01, 0x03, 0x01, 0x00, 0x10, 0x20, 0x30, 0x00, 0x00,  // 0..10
+        0x00, 0x00, 0x00, 0x02, 0x05, 0x06, 0x07, 0x08, 0x04, 0x09, 0x00,  // 11..21
+    };
+    Sim().SetMemory(0, Bytes{2});
+    Sim().SetMemory(256, slotTwo);
+    Sim().ClearReceived();
+
+    m_device.ReadDeviceState();
+
+    const std::vector<Bytes> sent = SentWithoutProbes();
+    ASSERT_EQ(CommandsOf(sent), (std::vector<std::uint8_t>{0x05, 0x05}));
+    EXPECT_EQ(GetLe16(sent[1], Offset::Address), 256);
+    EXPECT_EQ(sent[1][Offset::Length], 42);
+    const LightRecord light = m_device.GetLightInfo();
+    EXPECT_EQ(light.mode, 6);
+    EXPECT_EQ(light.brightness, 1);
+    EXPECT_EQ(light.speed, 3);
+    EXPECT_EQ(light.direction, 0);  // the object keeps its own
+    EXPECT_EQ(light.multiColour, 0);
+    EXPECT_EQ(light.red, 0x10);
+    EXPECT_EQ(light.green, 0x20);
+    EXPECT_EQ(light.blue, 0x30);
+    EXPECT_EQ(m_device.GetActiveStage(), 4);
+    EXPECT_EQ(SavedProfile()["LightInfo"]["SelectItem"].asInt(), 6);
+
+    Sim().ClearReceived();
+    ASSERT_EQ(m_device.WriteStateRecord(0, 0, 1, 1920, 1080), 1);
+    EXPECT_EQ(GetLe16(SentWithoutProbes().at(1), Offset::Address), 0);
+    EXPECT_EQ(Sim().Memory(256, slotTwo.size()), slotTwo);
+}
+
+TEST_F(MouseDeviceTest, AnActiveStageByteBeyondTheStagesKeepsTheProfilesStage) {
+    m_device.OpenDevice();
+    ASSERT_EQ(m_device.WriteStateRecord(0, 0, 1, 1920, 1080), 1);
+    Sim().SetMemory(MouseRecordOffset::ActiveStage, Bytes{9});
+
+    m_device.ReadDeviceState();
+
+    EXPECT_EQ(m_device.GetActiveStage(), 1);
+    EXPECT_EQ(SavedProfile()["DPIStages"]["StageActive"].asInt(), 1);
+}
+
 TEST_F(MouseDeviceTest, AFailedStateReadChangesNothing) {
     m_device.OpenDevice();
     ASSERT_EQ(m_device.WriteStateRecord(0, 0, 1, 1920, 1080), 1);
@@ -379,6 +424,23 @@ TEST_F(MouseDeviceTest, ThePowerRecordCarriesTheLinkKind) {
             85, 0, 0, wireless ? std::uint8_t{1} : std::uint8_t{0}, 0, 0};
         EXPECT_EQ(*m_device.PowerRecord(), expected);
     }
+}
+
+TEST(MouseRenderers, TheFirstRippleStepLightsTheFirstZone) {
+    CTavrinMouseDevice device;
+    device.SetLedCount(8);
+    LightRecord light;
+    light.mode = 3;
+    light.brightness = 4;
+    light.red = 0x40;
+    const LightRecord::Words words = light.ToWords();
+    device.SetLightInfo(words.first, words.second, words.third);
+
+    device.RenderRipple();
+
+    const std::vector<std::uint32_t> leds = device.GetLedColours();
+    EXPECT_EQ(leds[0], PackLedColour(0x40, 0, 0, 254));
+    for (std::size_t i = 1; i < leds.size(); ++i) EXPECT_EQ(leds[i], PackLedColour(0x40, 0, 0, 0));
 }
 
 TEST(MouseRenderers, TheRippleStaysInsideTheLedBuffer) {
