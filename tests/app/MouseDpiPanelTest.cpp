@@ -163,8 +163,8 @@ TEST_F(MouseDpiPanelTest, EditCommitSnapsToTheIndexDpi) {
         const char* shown;
     };
     const Case cases[] = {
-        {"4050", 38, "4000"}, {"5100", 48, "5000"},   {"5200", 49, "5200"},
-        {"150", 0, "200"},    {"10000", 73, "10000"}, {"", 0, "200"},
+        {"4050", 38, "4000"}, {"5100", 48, "5000"},   {"5200", 49, "5200"}, {"150", 0, "200"},
+        {"12ab", 0, "200"},   {"10000", 73, "10000"}, {"", 0, "200"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -339,6 +339,14 @@ TEST(ShippedMousePageTest, TheDpiPageHoldsEveryPanelControl) {
         ASSERT_NE(slider, nullptr);
         EXPECT_EQ(slider->GetMinValue(), 0);
         EXPECT_EQ(slider->GetMaxValue(), kTopDpiIndex);
+        auto* edit =
+            dynamic_cast<CEditUI*>(pm.FindSubControlByName(page, Numbered("DPI_edit_", n)));
+        ASSERT_NE(edit, nullptr);
+        EXPECT_TRUE(edit->IsNumberOnly());
+        auto* rate = dynamic_cast<COptionUI*>(
+            pm.FindSubControlByName(page, Numbered("polling_rate_option_", n)));
+        ASSERT_NE(rate, nullptr);
+        EXPECT_EQ(rate->GetGroup(), "mouse_polling_rate");
         // The stage check sits outside its row, so a disabled stage can be switched back on.
         CControlUI* row = pm.FindSubControlByName(page, Numbered("DPI_layout_", n));
         EXPECT_EQ(pm.FindSubControlByName(row, Numbered("DPI_enable_check_", n)), nullptr);

@@ -37,8 +37,9 @@ bool IsSelected(const COptionUI* option) {
 // Text that is not a number reads as 0.
 int ParseNumber(std::string_view text) {
     int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} ? value : 0;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    return error == std::errc{} && end == last ? value : 0;
 }
 
 std::uint16_t Half(int value) {
@@ -58,6 +59,9 @@ bool ValidStage(int stage) {
 }  // namespace
 
 int DpiOfIndex(int index, int step) {
+    // The slider never leaves 0..73; the clamps only keep odd callers from overflowing.
+    index = std::clamp(index, 0, 0xFFFF);
+    step = std::clamp(step, 0, 0xFF);
     if (index <= kLastStepIndex) return kLowestDpi + index * step;
     return kCoarseBaseDpi + (index - kLastStepIndex) * kCoarseStep;
 }
