@@ -396,7 +396,10 @@ void CTavrinMouseDevice::RefreshPanels() {
 }
 
 void CTavrinMouseDevice::FixMacroKeys() {
-    const std::size_t macroCount = m_macroNames.size();
+    // The store as it is now: it runs right after a profile switch, before the lists
+    // are reloaded.
+    const CMacroStore store(GetProfileFolder(), MacroListFileName(GetKindName()));
+    const std::size_t macroCount = store.Names().size();
     bool changed = false;
     for (KeyRecord& key : m_keys) {
         const bool macro = key.current.type == 0x70 || key.current.type == 0x71;
@@ -407,6 +410,7 @@ void CTavrinMouseDevice::FixMacroKeys() {
             changed = true;
         }
     }
+    // The key panel shows the change when it is refreshed.
     if (changed) m_profile.StoreKeyList(m_keys);
 }
 

@@ -272,6 +272,25 @@ TEST_F(MouseDeviceTest, MacrosGoOutAsOneImageAndTooManyAreRefusedWithTheOverflow
     EXPECT_EQ(Sim().MacroImage(), image);
 }
 
+TEST_F(MouseDeviceTest, KeysOfMacrosThatNoLongerExistGetTheirDefaults) {
+    m_device.OpenDevice();
+    CMacroStore store(m_device.GetProfileFolder(), MacroListFileName("mouse"));
+    ASSERT_EQ(store.Add(), 0);
+    std::vector<KeyRecord> keys = m_device.KeyRecords();
+    keys[3].current = {3, 0x70, 0x00, 0x00};  // macro 0 exists
+    keys[4].current = {4, 0x71, 0x01, 0x00};  // macro 1 does not
+    m_device.Profile().StoreKeyList(keys);
+    m_device.SaveProfile();
+    m_device.LoadProfile();
+
+    m_device.FixMacroKeys();
+
+    const std::vector<KeyRecord>& fixed = m_device.KeyRecords();
+    EXPECT_EQ(fixed[3].current, (KeyAssignment{3, 0x70, 0x00, 0x00}));
+    EXPECT_EQ(fixed[4].current, (KeyAssignment{4, 0x10, 0x08, 0x00}));
+    EXPECT_EQ(m_device.Profile().GetKeyList()[4].current, (KeyAssignment{4, 0x10, 0x08, 0x00}));
+}
+
 TEST_F(MouseDeviceTest, WithoutShootFilesTheShootImageHoldsFourEmptyGuns) {
     m_device.OpenDevice();
     Sim().ClearReceived();
