@@ -406,6 +406,13 @@ TEST_F(MouseDeviceTest, WirelessModeInvertsTheSpeedAndProbesTheLink) {
     Sim().ClearReceived();
     EXPECT_EQ(m_device.WriteStateRecord(0, 0, 1, 1920, 1080), 0);
     EXPECT_EQ(CommandsOf(Sim().ReceivedReports()), probe);
+
+    // Unreachable, a state read takes nothing back.
+    Sim().SetMemory(MouseRecordOffset::LightMode, Bytes{6});
+    Sim().ClearReceived();
+    m_device.ReadDeviceState();
+    EXPECT_EQ(CommandsOf(Sim().ReceivedReports()), probe);
+    EXPECT_EQ(m_device.GetLightInfo().mode, light.mode);
 }
 
 TEST_F(MouseDeviceTest, TheWiredSpeedIsWrittenAndReadBackAsItIs) {
