@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
+#include <string_view>
 
 #include "ui/UILib.h"
 

@@ -3,16 +3,12 @@
 // and DPI values, a view over the page's controls, and the reactions to the user.
 // The panel keeps only control pointers; the values live in the mouse profile.
 #include <array>
-#include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "profile/MouseSections.h"
 
 class CControlUI;
 class CPaintManagerUI;
-class CContainerUI;
 class COptionUI;
 class CSliderUI;
 class CEditUI;
