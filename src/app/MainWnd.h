@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/DeviceSelector.h"
-#include "app/MainWndPanelRoute.h"
+#include "panels/PanelRoute.h"
 #include "app/MainWndRouting.h"
 #include "app/MainWndThreads.h"
 #include "device/tables/DeviceTables.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainWndPanelRoute.h"
+#include "panels/PanelRoute.h"
 
 // The notification type under which menu commands are routed.
 inline constexpr std::string_view kMenuCommandType = "menucommand";

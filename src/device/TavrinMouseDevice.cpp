@@ -392,7 +392,72 @@ void CTavrinMouseDevice::LoadNameLists() {
 
 void CTavrinMouseDevice::RefreshPanels() {
     LoadNameLists();
-    // The key, lighting and DPI panels read the object when they refresh themselves.
+    ShowDpiControls();
+    // The key, lighting and shoot panels read the object when they refresh themselves.
+}
+
+// The page's controls are looked up once, when the page is in a window.
+void CTavrinMouseDevice::ShowDpiControls() {
+    if (!m_dpiPanelBound && GetManager() != nullptr) {
+        m_dpiPanel.Bind(*GetManager(), this);
+        m_dpiPanelBound = true;
+    }
+    m_dpiPanel.SetDeviceLimits(DpiStep(), MinimumDpi());
+    m_dpiPanel.SetActiveStage(GetActiveStage());
+    const std::size_t shown = std::min<std::size_t>(m_stages.size(), kDpiStageCount);
+    for (std::size_t n = 0; n < shown; ++n) {
+        m_dpiPanel.ShowStageEnabled(static_cast<int>(n), true);
+        m_dpiPanel.ShowStageDpi(static_cast<int>(n), m_stages[n].dpiX);
+    }
+    using SV = SystemValues;
+    m_dpiPanel.ShowPointerSpeed(SV::High(m_system.first));
+    m_dpiPanel.ShowDoubleClick(SV::Low(m_system.first));
+    m_dpiPanel.ShowPointerPrecision(SV::Low(m_system.second) != 0);
+    m_dpiPanel.ShowScroll(SV::High(m_system.second), SV::Low(m_system.third));
+    m_dpiPanel.ShowPollingRate(SV::High(m_system.third));
+}
+
+void CTavrinMouseDevice::OnPanelRoute(PanelKind kind, const PanelRoute& route) {
+    if (kind != PanelKind::DpiPointer) return;
+    if (!m_dpiPanelBound) ShowDpiControls();
+    std::vector<DpiStage> stages = m_stages;
+    SystemValues values = m_system;
+    const PanelOutcome outcome = HandleDpiRoute(route, stages, values);
+    if (outcome == PanelOutcome::None) return;
+    for (std::size_t n = 0; n < stages.size(); ++n) SetDpiStage(static_cast<int>(n), stages[n]);
+    SetSystemValues(values);
+    SaveProfile();
+    if (outcome == PanelOutcome::SaveAndWriteDevice) WriteStateRecord(0, 0, 1, 0, 0);
+}
+
+PanelOutcome CTavrinMouseDevice::HandleDpiRoute(const PanelRoute& route,
+                                                std::vector<DpiStage>& stages,
+                                                SystemValues& values) {
+    const std::string_view name = route.name;
+    const int n = route.number;
+    if (route.type == "selectchanged") {
+        if (name.starts_with("DPI_enable_check_"))
+            return OnStageCheckClicked(m_dpiPanel, n, stages);
+        if (name.starts_with("polling_rate_option_"))
+            return OnPollingOptionClicked(m_dpiPanel, n, values);
+        if (name == "pointer_precision_check")
+            return OnPointerControlChanged(m_dpiPanel, PointerControl::Precision, values);
+        if (name == "scrolls_page_check")
+            return OnPointerControlChanged(m_dpiPanel, PointerControl::ScrollPage, values);
+    } else if (route.type == "valuechanged") {
+        if (name.starts_with("DPI_slider_")) return OnStageSliderChanged(m_dpiPanel, n, stages);
+        if (name == "pointer_speed_slider")
+            return OnPointerControlChanged(m_dpiPanel, PointerControl::Speed, values);
+        if (name == "scroll_speed_slider")
+            return OnPointerControlChanged(m_dpiPanel, PointerControl::ScrollLines, values);
+        if (name == "double_click_slider")
+            return OnPointerControlChanged(m_dpiPanel, PointerControl::DoubleClick, values);
+    } else if (route.type == "movevaluechanged") {
+        if (name.starts_with("DPI_slider_")) return OnStageSliderMoving(m_dpiPanel, n);
+    } else if (route.type == "killfocus") {
+        if (name.starts_with("DPI_edit_")) return OnStageEditCommitted(m_dpiPanel, n, stages);
+    }
+    return PanelOutcome::None;
 }
 
 void CTavrinMouseDevice::FixMacroKeys() {

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "device/TavrinUSBDevice.h"
+#include "device/mouse/MouseDpiPanel.h"
 #include "device/mouse/MouseKeyTable.h"
 #include "device/mouse/MouseStateRecord.h"
+#include "panels/PanelRoute.h"
 #include "profile/KeyRecords.h"
 #include "profile/ProfileData.h"
 
@@ -26,7 +28,9 @@ inline constexpr std::size_t kMouseRippleQueue = 23;  // calls per ripple pass
 inline constexpr int kMouseFlowWheelPeriod = 192;
 inline constexpr int kMouseFlowWavePeriod = 96;
 
-class CTavrinMouseDevice : public CTavrinUSBDevice {
+// The DPI and pointer settings have no panel class of their own: their controls sit on
+// the mouse page and the mouse object shows and handles them.
+class CTavrinMouseDevice : public CTavrinUSBDevice, public IRoutedPanel {
 public:
     CTavrinMouseDevice();
     explicit CTavrinMouseDevice(const std::vector<std::shared_ptr<IHidBackend>>& backends);
@@ -67,6 +71,13 @@ public:
     void SaveProfile() override;
     void SetDeviceIndex(int index) override;
     void SetLightInfo(std::uint32_t first, std::uint32_t second, std::uint32_t third) override;
+
+    // ---- The DPI and pointer controls of the page ----
+    bool ServesPanel(PanelKind kind) const override { return kind == PanelKind::DpiPointer; }
+    void OnPanelRoute(PanelKind kind, const PanelRoute& route) override;
+    CMouseDpiPanel& DpiPanel() { return m_dpiPanel; }
+    // Shows the profile's stages, polling rate and pointer values in the page's controls.
+    void ShowDpiControls();
 
     // ---- The mouse's own ----
     // Finds the page controls and initialises the panels; a hook until the panels exist.
@@ -132,6 +143,11 @@ private:
     std::vector<std::uint8_t> m_slotMap;
     std::vector<KeyRecord> m_keys;
     std::vector<DpiStage> m_stages;
+    CMouseDpiPanel m_dpiPanel;
+    bool m_dpiPanelBound = false;
+
+    PanelOutcome HandleDpiRoute(const PanelRoute& route, std::vector<DpiStage>& stages,
+                                SystemValues& values);
     SystemValues m_system;
     mutable std::mutex m_mirrorLock;
     MouseStateRecord m_mirror{};

@@ -15,6 +15,7 @@
 #include "AppTestSupport.h"
 #include "app/AppMessages.h"
 #include "app/MainWnd.h"
+#include "device/TavrinMouseDevice.h"
 #include "device/TavrinUSBDevice.h"
 #include "device/hid/HidBackend.h"
 #include "sim/MouseSim.h"
@@ -233,7 +234,7 @@ TEST_F(MainWndMessagesTest, NotificationsReachThePanelsOfTheSelectedDevice) {
         int number;
     };
     const Case cases[] = {
-        {"valuechanged", "DPI_slider_2", PanelKind::DpiPointer, 2},
+        {"valuechanged", "6533_eq_hz_slider_2", PanelKind::HeadsetAudio, 2},
         {"click", "MACRO_BTN_SAVE", PanelKind::Macro, -1},
         {"click", "macro_inset_moveleftkey_btn", PanelKind::Macro, -1},
         {"click", "Macro_Inset_MoveLeftKey_Btn", std::nullopt, -1},
@@ -402,3 +403,28 @@ TEST(MainWndProcessTest, TerminateSignalEndsTheProgramThroughItsWindow) {
 }
 
 }  // namespace
+
+// The mouse page's DPI controls are the mouse object's own: a committed stage slider
+// changes the profile and writes the state record to the device.
+TEST_F(MainWndMessagesTest, ADpiSliderChangeReachesTheMouseAndItsMemory) {
+    Open();
+    ASSERT_TRUE(PlugMouse());
+    ASSERT_TRUE(RunEventsUntil([&] { return m_window->CurrentDevice() != nullptr; }));
+    auto* mouse = dynamic_cast<CTavrinMouseDevice*>(m_window->CurrentDevice());
+    ASSERT_NE(mouse, nullptr);
+    CTavrinUSBDevice& device = *mouse;
+    // The device is opened 500 ms after it attached: it then knows its DPI step.
+    ASSERT_TRUE(RunEventsUntil([&] { return mouse->DpiStep() != 0; }, 3000));
+    auto* slider = dynamic_cast<CSliderUI*>(
+        m_window->GetPaintManager().FindSubControlByName(&device, "DPI_slider_2"));
+    ASSERT_NE(slider, nullptr);
+    slider->SetValue(20);
+    m_window->GetPaintManager().SendNotify(slider, "valuechanged");
+
+    constexpr std::uint16_t kStage3DpiByte = 17;  // stages 1..4 sit in bytes 15..18
+    EXPECT_EQ(m_device.Memory(kStage3DpiByte, 1), std::vector<std::uint8_t>{20});
+    auto* edit = dynamic_cast<CEditUI*>(
+        m_window->GetPaintManager().FindSubControlByName(&device, "DPI_edit_2"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetText(), "2200");  // 200 + 20 x the simulated step of 100
+}
