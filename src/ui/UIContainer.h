@@ -76,6 +76,8 @@ protected:
     virtual int LayoutChildren(const UIRect& inner);
     // Places a floating child from its "pos".
     void PlaceFloat(CControlUI* child, const UIRect& inner);
+    // Places the visible floating children; returns the visible ones that flow.
+    std::vector<CControlUI*> PlaceFloatsAndCollectFlowing(const UIRect& inner);
     void UpdateScrollBar();
 
     std::vector<std::unique_ptr<CControlUI>> m_items;

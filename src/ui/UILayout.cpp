@@ -129,6 +129,18 @@ int LayoutFlow(const Flow& flow, const std::vector<CControlUI*>& children) {
 
 }  // namespace
 
+std::vector<CControlUI*> CContainerUI::PlaceFloatsAndCollectFlowing(const UIRect& inner) {
+    std::vector<CControlUI*> flowing;
+    for (auto& item : m_items) {
+        if (!item->IsVisible()) continue;
+        if (item->IsFloat())
+            PlaceFloat(item.get(), inner);
+        else
+            flowing.push_back(item.get());
+    }
+    return flowing;
+}
+
 std::string_view CVerticalLayoutUI::GetClass() const {
     return "VerticalLayoutUI";
 }
@@ -138,14 +150,7 @@ UISize CVerticalLayoutUI::EstimateSize(UISize available) {
 }
 
 int CVerticalLayoutUI::LayoutChildren(const UIRect& inner) {
-    std::vector<CControlUI*> flowing;
-    for (auto& item : m_items) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat())
-            PlaceFloat(item.get(), inner);
-        else
-            flowing.push_back(item.get());
-    }
+    const std::vector<CControlUI*> flowing = PlaceFloatsAndCollectFlowing(inner);
     const Flow flow{false, inner, Scale(m_childPadding), m_childAlign, m_scrollPos, m_manager};
     return LayoutFlow(flow, flowing);
 }
@@ -159,14 +164,7 @@ UISize CHorizontalLayoutUI::EstimateSize(UISize available) {
 }
 
 int CHorizontalLayoutUI::LayoutChildren(const UIRect& inner) {
-    std::vector<CControlUI*> flowing;
-    for (auto& item : m_items) {
-        if (!item->IsVisible()) continue;
-        if (item->IsFloat())
-            PlaceFloat(item.get(), inner);
-        else
-            flowing.push_back(item.get());
-    }
+    const std::vector<CControlUI*> flowing = PlaceFloatsAndCollectFlowing(inner);
     const Flow flow{true, inner, Scale(m_childPadding), m_childVAlign, 0, m_manager};
     LayoutFlow(flow, flowing);
     return inner.Height();
