@@ -229,6 +229,7 @@ void CDeviceOptionUI::OnTimer(unsigned id) {
 }
 
 void CDeviceOptionUI::OnOpenDeviceTimer() {
+    m_openPending = false;
     m_device->OpenDevice();
     StartTimer(EntryTimer::RepaintPreview, kPreviewRepaintMs);
     if (m_device->GetPowerState() != 0 && CommandChannelOpen())

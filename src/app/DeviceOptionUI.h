@@ -61,6 +61,9 @@ public:
     const DeviceIcons& GetIcons() const { return m_icons; }
     // Links the device both ways (the device's selector entry becomes this entry).
     void LinkDevice(CTavrinUSBDevice* device);
+    // Set while the device is attached but its delayed open has not run yet.
+    void SetOpenPending(bool pending) { m_openPending = pending; }
+    bool IsOpenPending() const { return m_openPending; }
     CTavrinUSBDevice* GetDevice() const { return m_device; }
     // The device's key picture, repainted by timer 1000.
     void SetPreviewPanel(CControlUI* panel) { m_previewPanel = panel; }
@@ -108,6 +111,7 @@ private:
 
     CControlUI* m_previewPanel = nullptr;
     CTavrinUSBDevice* m_device = nullptr;
+    bool m_openPending = false;
     COptionUI* m_syncOption = nullptr;
     COptionUI* m_selectOption = nullptr;
     CLabelUI* m_nameLabel = nullptr;

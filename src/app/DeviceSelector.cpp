@@ -177,8 +177,15 @@ void CDeviceSelector::AttachCommand(const DeviceSlot& slot) {
     const int entry = EntryIndexOf(device);
     if (entry < 0) return;
     ShowEntry(entry, true, CountVisibleEntries().count == 0);
+    EntryAt(entry)->SetOpenPending(true);
     EntryAt(entry)->GetManager()->SetTimer(EntryAt(entry), EntryTimer::OpenDevice,
                                            kOpenDeviceDelayMs);
+}
+
+bool CDeviceSelector::HasPendingOpen() const {
+    for (int i = 0; i < EntryCount(); ++i)
+        if (EntryAt(i) != nullptr && EntryAt(i)->IsOpenPending()) return true;
+    return false;
 }
 
 void CDeviceSelector::AttachNotification(const DeviceSlot& slot) {
@@ -211,6 +218,7 @@ void CDeviceSelector::DetachCommand(const DeviceSlot& slot) {
     const int entry = EntryIndexOf(device);
     if (entry < 0) return;
     CDeviceOptionUI* option = EntryAt(entry);
+    option->SetOpenPending(false);
     if (CPaintManagerUI* manager = option->GetManager()) {
         manager->KillTimer(option, EntryTimer::OpenDevice);
         manager->KillTimer(option, EntryTimer::ReadDeviceState);

@@ -91,6 +91,8 @@ public:
     VisibleEntries CountVisibleEntries() const;
     int EntryCount() const;
     CDeviceOptionUI* EntryAt(int entry) const;  // null when out of range
+    // True while an attached device waits for its delayed open.
+    bool HasPendingOpen() const;
     // The device of the first visible, selected entry; null when none.
     CTavrinUSBDevice* CurrentDevice() const;
     const DeviceSelection& CurrentSelection() const { return m_selection; }

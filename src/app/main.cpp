@@ -110,7 +110,8 @@ void RegisterSharedMessages() {
 void ScheduleScreenshot(CMainWnd& window, const std::string& file, int& exitCode) {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, [poll, &window, file, &exitCode] {
-        if (!window.HasFitted()) return;
+        // Devices attached at start open 500 ms later; their pages show values then.
+        if (!window.HasFitted() || window.Selector().HasPendingOpen()) return;
         poll->stop();
         QTimer::singleShot(100, [&window, file, &exitCode] {
             exitCode = window.SaveScreenshot(file) ? 0 : 1;
