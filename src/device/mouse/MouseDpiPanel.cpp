@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -37,11 +38,17 @@ bool IsSelected(const COptionUI* option) {
 }
 
 // Text that is not a number reads as 0.
+// Text that is not a number reads as 0; a number too long for an int as the largest
+// one of its sign, so it is clamped later instead of wrapping.
 int ParseNumber(std::string_view text) {
     int value = 0;
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, value);
-    return error == std::errc{} && end == last ? value : 0;
+    if (end != last) return 0;
+    if (error == std::errc::result_out_of_range)
+        return text.starts_with('-') ? std::numeric_limits<int>::min()
+                                     : std::numeric_limits<int>::max();
+    return error == std::errc{} ? value : 0;
 }
 
 std::uint16_t Half(int value) {
@@ -70,7 +77,9 @@ int DpiOfIndex(int index, int step) {
 
 int IndexOfDpi(int dpi, int minimumDpi) {
     dpi = std::max({dpi, minimumDpi, kLowestDpi});
-    if (dpi > kCoarseBaseDpi) return (dpi - kCoarseBaseDpi) / kCoarseStep + kLastStepIndex;
+    // The slider and the device know no index above the top one.
+    if (dpi > kCoarseBaseDpi)
+        return std::min((dpi - kCoarseBaseDpi) / kCoarseStep + kLastStepIndex, kTopDpiIndex);
     return (dpi - kLowestDpi) / kFineStep;
 }
 
