@@ -1,7 +1,10 @@
-// Time from a committed DPI stage change to the simulated mouse holding the new state
-// record (profile save included), over the virtual bus with a modelled USB full-speed
-// link of 1 ms per report each way, as a ratio to the protocol floor: four exchanges
-// of 2 ms and the 10 ms wait before the end command, 18 ms.
+// Over the virtual bus with a modelled USB full-speed link of 1 ms per report each way:
+// - a committed DPI stage change until the simulated mouse holds the new state record
+//   (profile save included), as a ratio to the protocol floor: four exchanges of 2 ms
+//   and the 10 ms wait before the end command, 18 ms;
+// - a full profile switch in the order the profile timer runs it (load, macro keys,
+//   panels, state record, macros, key table), as a ratio to its floor: 2 ms for every
+//   report it sends and 10 ms before every end command.
 #include <QApplication>
 
 #include <algorithm>
@@ -25,6 +28,46 @@ std::string MakeTempFolder(const char* stem) {
 
 constexpr double kFloorMs = 18.0;
 constexpr int kRuns = 40;
+constexpr std::uint8_t kEndTransferCode = 0x02;
+constexpr std::size_t kCommandByte = 3;
+
+// The floor of what the device received: 2 ms a report and the wait before each end.
+double FloorOf(const std::vector<std::vector<std::uint8_t>>& reports) {
+    double floor = 0;
+    for (const auto& report : reports)
+        floor +=
+            2.0 +
+            (report.size() > kCommandByte && report[kCommandByte] == kEndTransferCode ? 10.0 : 0.0);
+    return floor;
+}
+
+// Switches between two profiles; prints the median time and its ratio to the floor.
+bool MeasureProfileSwitch(CTavrinMouseDevice& mouse, CMouseFirmware& firmware) {
+    std::vector<double> ratios;
+    std::vector<double> ms;
+    for (int run = 0; run < kRuns; ++run) {
+        mouse.SetProfileText(run % 2 == 0 ? "bench-a" : "bench-b");
+        firmware.Device().ClearReceived();
+        const auto start = std::chrono::steady_clock::now();
+        mouse.LoadProfile();
+        mouse.FixMacroKeys();
+        mouse.RefreshPanels();
+        mouse.WriteStateRecord(0, 0, 1, 0, 0);
+        mouse.DownloadMacros();
+        mouse.WriteCurrentKeyTable(0);
+        const auto end = std::chrono::steady_clock::now();
+        const double took = std::chrono::duration<double, std::milli>(end - start).count();
+        const double floor = FloorOf(firmware.Device().ReceivedReports());
+        if (floor <= 0) return false;
+        ms.push_back(took);
+        ratios.push_back(took / floor);
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("profile switch: median %.2f ms, median ratio %.3f to its floor (%d runs)\n",
+                ms[ms.size() / 2], ratios[ratios.size() / 2], kRuns);
+    return true;
+}
 
 }  // namespace
 
@@ -67,7 +110,7 @@ int main(int argc, char** argv) {
                     "DPI change to device-held record: median %.2f ms, ratio %.3f to the "
                     "%.0f ms floor (min %.2f, max %.2f, %d runs)\n",
                     median, median / kFloorMs, kFloorMs, ms.front(), ms.back(), kRuns);
-                exitCode = 0;
+                exitCode = MeasureProfileSwitch(mouse, firmware) ? 0 : 1;
             } else {
                 std::fprintf(stderr, "a state write failed\n");
             }
