@@ -174,20 +174,11 @@ void CComboDropList::PaintRow(CRenderContext& ctx, const Row& row, const TListIn
         ctx.FillRect(rc, info.selectedBkColor != 0 ? info.selectedBkColor : kSelectedBk);
     else if (hot)
         ctx.FillRect(rc, info.hotBkColor != 0 ? info.hotBkColor : kRaised);
-    UIColor color = info.textColor;
-    if (!item->IsEnabled() && info.disabledTextColor != 0)
-        color = info.disabledTextColor;
-    else if (selected && info.selectedTextColor != 0)
-        color = info.selectedTextColor;
-    else if (hot && info.hotTextColor != 0)
-        color = info.hotTextColor;
+    const UIColor color = ListRowTextColor(info, item->IsEnabled(), selected, hot);
     const double opacity = ctx.GetOpacity();
     if (!item->IsEnabled()) ctx.SetOpacity(0.4);
-    const UIRect text = rc.Deflate(ctx.Scale(info.textPadding));
-    if (info.showHtml)
-        ctx.DrawHtmlText(text, item->GetText(), color, info.font, info.textStyle);
-    else
-        ctx.DrawText(text, item->GetText(), color, info.font, info.textStyle);
+    DrawListText(ctx, rc.Deflate(ctx.Scale(info.textPadding)), item->GetText(), color, info,
+                 info.textStyle);
     ctx.SetOpacity(opacity);
 }
 
@@ -498,10 +489,7 @@ void CComboUI::PaintText(CRenderContext& ctx) {
     const unsigned style = (m_listInfo.textStyle & (TextStyle::Center | TextStyle::Right)) |
                            TextStyle::VCenter | TextStyle::SingleLine | TextStyle::EndEllipsis;
     const UIRect rc = m_pos.Deflate(ctx.Scale(m_textPadding));
-    if (m_listInfo.showHtml)
-        ctx.DrawHtmlText(rc, text, color, m_listInfo.font, style);
-    else
-        ctx.DrawText(rc, text, color, m_listInfo.font, style);
+    DrawListText(ctx, rc, text, color, m_listInfo, style);
 }
 
 // The items are shown by the drop list, not inside the combo.

@@ -55,13 +55,6 @@ void PaintRowImage(CControlUI& row, CRenderContext& ctx, const TListInfoUI& info
     if (!image->empty()) row.DrawImage(ctx, *image);
 }
 
-UIColor RowTextColor(const TListInfoUI& info, bool enabled, bool selected, bool hot) {
-    if (!enabled && info.disabledTextColor != 0) return info.disabledTextColor;
-    if (selected && info.selectedTextColor != 0) return info.selectedTextColor;
-    if (hot && info.hotTextColor != 0) return info.hotTextColor;
-    return info.textColor;
-}
-
 // Input shared by every kind of row. Returns true when the row used the event.
 bool HandleRowEvent(CControlUI& row, IListItemUI& item, bool& hot, const CLifeFlag& life,
                     TEventUI& event) {
@@ -207,11 +200,8 @@ void CListLabelElementUI::PaintText(CRenderContext& ctx) {
     const std::string text = GetText();
     if (text.empty()) return;
     const UIRect rc = m_pos.Deflate(ctx.Scale(info.textPadding));
-    const UIColor color = RowTextColor(info, IsEnabled(), m_selected, m_hot);
-    if (info.showHtml)
-        ctx.DrawHtmlText(rc, text, color, info.font, info.textStyle);
-    else
-        ctx.DrawText(rc, text, color, info.font, info.textStyle);
+    const UIColor color = ListRowTextColor(info, IsEnabled(), m_selected, m_hot);
+    DrawListText(ctx, rc, text, color, info, info.textStyle);
 }
 
 // ---- CListTextElementUI ----
@@ -249,7 +239,7 @@ void CListTextElementUI::PaintText(CRenderContext& ctx) {
     const TListInfoUI& info = InfoOf(m_owner);
     const int columns = std::max<int>(
         {1, static_cast<int>(info.columnWidths.size()), static_cast<int>(m_columns.size())});
-    const UIColor color = RowTextColor(info, IsEnabled(), m_selected, m_hot);
+    const UIColor color = ListRowTextColor(info, IsEnabled(), m_selected, m_hot);
     int left = m_pos.left;
     for (int column = 0; column < columns && left < m_pos.right; ++column) {
         const bool last = column + 1 == columns;
@@ -261,10 +251,7 @@ void CListTextElementUI::PaintText(CRenderContext& ctx) {
         const std::string text = GetText(column);
         if (text.empty()) continue;
         const UIRect rc = cell.Deflate(ctx.Scale(info.textPadding));
-        if (info.showHtml)
-            ctx.DrawHtmlText(rc, text, color, info.font, info.textStyle);
-        else
-            ctx.DrawText(rc, text, color, info.font, info.textStyle);
+        DrawListText(ctx, rc, text, color, info, info.textStyle);
     }
 }
 
@@ -323,6 +310,21 @@ CListUI::CListUI() {
 
 std::string_view CListUI::GetClass() const {
     return "ListUI";
+}
+
+UIColor ListRowTextColor(const TListInfoUI& info, bool enabled, bool selected, bool hot) {
+    if (!enabled && info.disabledTextColor != 0) return info.disabledTextColor;
+    if (selected && info.selectedTextColor != 0) return info.selectedTextColor;
+    if (hot && info.hotTextColor != 0) return info.hotTextColor;
+    return info.textColor;
+}
+
+void DrawListText(CRenderContext& ctx, const UIRect& rc, std::string_view text, UIColor color,
+                  const TListInfoUI& info, unsigned style) {
+    if (info.showHtml)
+        ctx.DrawHtmlText(rc, text, color, info.font, style);
+    else
+        ctx.DrawText(rc, text, color, info.font, style);
 }
 
 namespace ListItems {

@@ -86,6 +86,12 @@ int SelectionAfterRemoval(int selection, int removed);
 bool MoveSelection(const CContainerUI& owner, int& selection, int index);
 }  // namespace ListItems
 
+// How the rows of lists, combos and menus draw their text: the colour for the row's
+// state, and plain or markup text as the list info says.
+UIColor ListRowTextColor(const TListInfoUI& info, bool enabled, bool selected, bool hot);
+void DrawListText(CRenderContext& ctx, const UIRect& rc, std::string_view text, UIColor color,
+                  const TListInfoUI& info, unsigned style);
+
 class CListElementUI : public CControlUI, public IListItemUI {
 public:
     std::string_view GetClass() const override;

@@ -251,8 +251,7 @@ void CMenuPopup::PaintItem(CRenderContext& ctx, const Row& row, const TListInfoU
     const UIRect rc = FromQRect(row.rect);
     const bool hot = row.index == m_hot && item->IsEnabled();
     if (hot) ctx.FillRect(rc, info.hotBkColor != 0 ? info.hotBkColor : kRaised);
-    UIColor color = info.textColor;
-    if (hot && info.hotTextColor != 0) color = info.hotTextColor;
+    const UIColor color = ListRowTextColor(info, true, false, hot);
     const double opacity = ctx.GetOpacity();
     if (!item->IsEnabled()) ctx.SetOpacity(0.4);
     UIRect text = rc.Deflate(ctx.Scale(info.textPadding));
@@ -264,10 +263,7 @@ void CMenuPopup::PaintItem(CRenderContext& ctx, const Row& row, const TListInfoU
         ctx.DrawImage(icon, element->GetIcon());
         text.left = icon.right + S(kIconGap);
     }
-    if (info.showHtml)
-        ctx.DrawHtmlText(text, item->GetText(), color, info.font, info.textStyle);
-    else
-        ctx.DrawText(text, item->GetText(), color, info.font, info.textStyle);
+    DrawListText(ctx, text, item->GetText(), color, info, info.textStyle);
     ctx.SetOpacity(opacity);
 }
 
